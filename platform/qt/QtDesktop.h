@@ -1,0 +1,21 @@
+#pragma once
+#include "DesktopServices.h"
+
+namespace qm {
+
+// The desktop services on Linux, through Qt. Needs a QApplication for the
+// message box and the file dialog.
+class QtDesktop : public DesktopServices {
+public:
+    void openTarget(const std::string& target, NativeHandle owner) override;
+    DeleteOutcome deleteByPattern(const std::string& pattern) override;
+    void messageBox(const std::string& text) override;
+    std::string storeDirectory() override;
+    std::optional<std::string> openFileDialog(NativeHandle owner) override;
+    void makeTopmost(NativeHandle window) override;
+};
+
+// $XDG_DATA_HOME/quillmere, else ~/.local/share/quillmere; created if missing.
+std::string LinuxStoreDirectory();
+
+} // namespace qm

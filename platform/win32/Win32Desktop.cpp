@@ -1,0 +1,101 @@
+#include "Win32Desktop.h"
+
+#include <windows.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <vector>
+
+namespace qm {
+
+namespace {
+
+HWND hwndOf(NativeHandle h) { return reinterpret_cast<HWND>(h); }
+
+std::string systemMessage(DWORD err)
+{
+    char* text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, err, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string msg = n ? std::string(text, n) : "error " + std::to_string(err);
+    if (text)
+        LocalFree(text);
+    while (!msg.empty() && (msg.back() == '\r' || msg.back() == '\n' || msg.back() == ' ' || msg.back() == '.'))
+        msg.pop_back();
+    return msg;
+}
+
+} // namespace
+
+void Win32Desktop::openTarget(const std::string& target, NativeHandle owner)
+{
+    ShellExecuteA(hwndOf(owner), "open", target.c_str(), "", "C:\\", SW_SHOWNORMAL);
+}
+
+DeleteOutcome Win32Desktop::deleteByPattern(const std::string& pattern)
+{
+    DeleteOutcome out;
+    auto sep = pattern.find_last_of("\\/:");
+    const std::string prefix = sep == std::string::npos ? "" : pattern.substr(0, sep + 1);
+    WIN32_FIND_DATAA found{};
+    HANDLE h = FindFirstFileA(pattern.c_str(), &found);
+    int files = 0;
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            ++files;
+            const std::string path = prefix + found.cFileName;
+            if (DeleteFileA(path.c_str()))
+                ++out.deleted;
+            else if (out.error.empty())
+                out.error = path + ": " + systemMessage(GetLastError());
+        } while (FindNextFileA(h, &found));
+        FindClose(h);
+    }
+    if (files == 0)
+        out.error = pattern + ": no file matches";
+    return out;
+}
+
+void Win32Desktop::messageBox(const std::string& text)
+{
+    MessageBoxA(hwndOf(messageOwner), text.c_str(), kAppTitle, MB_OK);
+}
+
+std::string WindowsDirectory()
+{
+    // Ask for the length first: the folder may be longer than any fixed buffer.
+    UINT needed = GetWindowsDirectoryA(nullptr, 0);
+    std::vector<char> buf(needed + 1);
+    UINT got = GetWindowsDirectoryA(buf.data(), static_cast<UINT>(buf.size()));
+    return std::string(buf.data(), got < buf.size() ? got : 0);
+}
+
+std::string Win32Desktop::storeDirectory()
+{
+    return WindowsDirectory();
+}
+
+std::optional<std::string> Win32Desktop::openFileDialog(NativeHandle owner)
+{
+    // Deliberately large: a path chosen in the dialog may exceed MAX_PATH.
+    std::vector<char> file(32768, '\0');
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = hwndOf(owner);
+    ofn.lpstrFilter = "All Files\0*.*\0";
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&ofn))
+        return std::nullopt;
+    return std::string(file.data());
+}
+
+void Win32Desktop::makeTopmost(NativeHandle window)
+{
+    SetWindowPos(hwndOf(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+} // namespace qm

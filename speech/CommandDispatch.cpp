@@ -1,0 +1,107 @@
+#include "CommandDispatch.h"
+
+#include "Class1.h"
+#include "CommandKinds.h"
+#include "cls_Winamp.h"
+
+#include <optional>
+
+namespace qm {
+
+namespace {
+
+void report(DispatchContext& ctx, const std::string& phrase, const std::string& target, const std::string& reason)
+{
+    ctx.desktop.messageBox("The command for \"" + phrase + "\" (target \"" + target + "\") could not be carried out: " +
+                           reason);
+}
+
+// Selects entry i in the three lists. Files that disagree can leave a list
+// shorter than the phrases; that entry is then reported instead of run.
+bool selectEntry(DispatchContext& ctx, int i, const std::string& phrase)
+{
+    CommandTable& t = ctx.table;
+    t.List1.setListIndex(i);
+    const bool haveTargets = t.List2.ListCount() > 0;
+    if (haveTargets && i >= t.List2.ListCount()) {
+        report(ctx, phrase, "", "dirs.txt holds no target for entry " + std::to_string(i + 1));
+        return false;
+    }
+    if (haveTargets)
+        t.List2.setListIndex(i);
+    if (i >= t.List3.ListCount()) {
+        report(ctx, phrase, t.List2.List(i), "desc.txt holds no command for entry " + std::to_string(i + 1));
+        return false;
+    }
+    t.List3.setListIndex(i);
+    return true;
+}
+
+void carryOut(DispatchContext& ctx, const CommandKind& kind, const std::string& phrase, const std::string& target,
+              cls_Winamp& winamp, std::optional<Class1>& session)
+{
+    switch (kind.action) {
+    case KindAction::Open:
+        ctx.desktop.openTarget(target, ctx.windows.mainWindowHandle());
+        break;
+    case KindAction::Delete:
+        if (auto outcome = ctx.desktop.deleteByPattern(target); !outcome.error.empty())
+            report(ctx, phrase, target, outcome.error);
+        break;
+    case KindAction::MessagePrompt:
+        ctx.desktop.messageBox(target);
+        break;
+    case KindAction::Player:
+        winamp.Execute(kind.argument);
+        break;
+    case KindAction::ShutDown:
+    case KindAction::Restart:
+    case KindAction::LogOff:
+        if (!session)
+            session.emplace(ctx.session);
+        session->ExitWindows(kind.argument);
+        break;
+    case KindAction::Hide:
+        ctx.windows.hideForVoice();
+        break;
+    case KindAction::Show:
+        ctx.windows.showMainWindow();
+        break;
+    }
+}
+
+} // namespace
+
+void DirectSR1_PhraseFinish(DispatchContext& ctx, int32_t, int32_t, int32_t, int32_t, int32_t, const std::string& phraseArg,
+                            const std::string&, int32_t)
+{
+    // A message box below runs the event loop, which may deliver the next
+    // event; keep our own copy of the phrase.
+    const std::string phrase = phraseArg;
+    cls_Winamp winamp(ctx.player);
+    std::optional<Class1> session;
+    CommandTable& t = ctx.table;
+
+    t.List1.setListIndex(-1);
+    ctx.Image1.setVisible(false);
+    // Read once: entries added or removed while a message box waits do not
+    // change how far this lookup goes.
+    const int n = t.count();
+    if (phrase.empty()) {
+        t.List1.setListIndex(-1);
+        t.List2.setListIndex(-1);
+        t.List3.setListIndex(-1);
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        if (t.phrase(i) == phrase && selectEntry(ctx, i, phrase)) {
+            const std::string kindText = t.List3.Text();
+            const std::string target = t.List2.ListCount() > 0 ? t.List2.List(i) : std::string();
+            if (const CommandKind* kind = FindCommandKind(kindText))
+                carryOut(ctx, *kind, phrase, target, winamp, session);
+        }
+        ctx.Image1.setVisible(false);
+    }
+}
+
+} // namespace qm

@@ -6,14 +6,17 @@ namespace {
 const std::string kEmpty;
 }
 
-bool TextBox::userSetText(std::string text)
+bool TextBox::userSetText(const std::string& text)
 {
     if (text.find_first_of("\r\n") != std::string::npos) {
-        if (Rejected)
-            Rejected("A line break cannot be part of " + Name() + ": each entry is one line of its store file.");
+        if (Rejected) {
+            std::string why = "A line break cannot be part of ";
+            why.append(Name()).append(": each entry is one line of its store file.");
+            Rejected(why);
+        }
         return false;
     }
-    setText(std::move(text));
+    setText(text);
     return true;
 }
 

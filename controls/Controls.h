@@ -33,11 +33,11 @@ class TextBox : public Control {
 public:
     using Control::Control;
     const std::string& Text() const { return text_; }
-    void setText(std::string text) { if (text != text_) { text_ = std::move(text); notify(Change::Text); } }
+    void setText(const std::string& text) { if (text != text_) { text_ = text; notify(Change::Text); } }
 
     // The boxes are single-line: typed or pasted text holding a line break is
     // refused whole, and Rejected says why.
-    bool userSetText(std::string text);
+    bool userSetText(const std::string& text);
     std::function<void(const std::string& reason)> Rejected;
 
 private:

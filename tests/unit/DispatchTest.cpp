@@ -36,6 +36,9 @@ struct KindCase {
     std::vector<std::string> windows, opened, deleted, messages;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+[[maybe_unused]] void PrintTo(const KindCase& c, std::ostream* os) { *os << c.kind; }
+
 class DispatchKinds : public testing::TestWithParam<KindCase> {};
 
 } // namespace

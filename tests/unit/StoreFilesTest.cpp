@@ -102,6 +102,9 @@ struct ReadCase {
     std::vector<std::string> phrases, targets, kinds;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+[[maybe_unused]] void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.what; }
+
 class StoreReading : public testing::TestWithParam<ReadCase> {};
 
 TEST_P(StoreReading, FollowsTheLineRules)

@@ -38,6 +38,9 @@ struct RetryCase {
     int entries;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+[[maybe_unused]] void PrintTo(const RetryCase& c, std::ostream* os) { *os << c.what; }
+
 class ReloadRetry : public testing::TestWithParam<RetryCase> {};
 
 } // namespace

@@ -6,9 +6,9 @@
 // peer must never hang the program. Errors are dropped on purpose; with no bus,
 // no player or a refused request, nothing happens.
 //
-// Only blocking calls are made, and they do not need a running event loop. A
-// QCoreApplication should exist (the program always has one) before the first
-// call, so that Qt's D-Bus connections are set up and torn down in order.
+// Only blocking calls are made. Qt serves its D-Bus connections from a thread
+// of its own, so they need no running event loop, and they work even before a
+// QCoreApplication exists; the program always creates one first all the same.
 #include "Backends.h"
 
 #include <QDBusConnection>

@@ -1,0 +1,172 @@
+// cls_Winamp on the desktop backend, against MPRIS test players on the
+// private bus.
+#include "PeerProcess.h"
+#include "cls_Winamp.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace qm;
+using qm::test::PeerProcess;
+
+namespace {
+
+const QString kTestPlayer = QStringLiteral("org.mpris.MediaPlayer2.testplayer");
+const QString kAnotherPlayer = QStringLiteral("org.mpris.MediaPlayer2.another");
+
+// Every code the player understands, and more that it must ignore.
+const int32_t kAllCodes[] = {40045, 40046, 40048, 40044, 40058, 40059, 40148, 40144, 40001,
+                             0, -1, 40047, 40147, 40157, 40060, 40049, 140045};
+
+std::unique_ptr<PeerProcess> startPlayer(const QString& busName)
+{
+    return std::make_unique<PeerProcess>(QStringList{QStringLiteral("player"), busName}, busName);
+}
+
+TEST(DesktopPlayer, WithNoPlayerNothingRunsAndEveryCodeGoesNowhere)
+{
+    cls_Winamp winamp(DesktopPlayer());
+    EXPECT_FALSE(winamp.IsWinampRunning());
+
+    // A service that looks like a player but is not under the player prefix
+    // is neither counted nor sent anything.
+    auto lookalike = startPlayer(QStringLiteral("org.mpris.MediaPlayer2x.lookalike"));
+    ASSERT_TRUE(lookalike->ready());
+    EXPECT_FALSE(winamp.IsWinampRunning());
+    for (int32_t code : kAllCodes)
+        winamp.Execute(code);
+    EXPECT_EQ(lookalike->calls(), QStringList{});
+
+    auto player = startPlayer(kTestPlayer);
+    ASSERT_TRUE(player->ready());
+    EXPECT_TRUE(winamp.IsWinampRunning());
+}
+
+struct CodeCase {
+    int32_t code;
+    QStringList calls;
+};
+
+TEST(DesktopPlayer, EachCodeBecomesItsPlayerCall)
+{
+    const CodeCase cases[] = {
+        {40045, {"Play"}},
+        {40046, {"PlayPause"}},
+        {40048, {"Next"}},
+        {40044, {"Previous"}},
+        {40058, {"Set Volume 0.51"}},
+        {40059, {"Set Volume 0.49"}},
+        {40148, {"Seek 5000000"}},
+        {40144, {"Seek -5000000"}},
+        {40001, {"Quit"}},
+        // Codes with no counterpart do nothing, Stop (40047) among them.
+        {0, {}},
+        {-1, {}},
+        {40047, {}},
+        {40147, {}},
+        {40157, {}},
+        {40060, {}},
+        {140045, {}},
+    };
+    auto player = startPlayer(kTestPlayer);
+    ASSERT_TRUE(player->ready());
+    cls_Winamp winamp(DesktopPlayer());
+    for (const CodeCase& c : cases) {
+        SCOPED_TRACE(c.code);
+        player->reset();
+        player->configure(QStringLiteral("Volume"), 0.5);
+        winamp.Execute(c.code);
+        EXPECT_EQ(player->calls(), c.calls);
+    }
+}
+
+struct VolumeCase {
+    double start;
+    int32_t code;
+    const char* written;
+};
+
+TEST(DesktopPlayer, VolumeStepsByOneHundredthWithinTheRange)
+{
+    const VolumeCase cases[] = {
+        {0.0, 40058, "0.01"},
+        {0.995, 40058, "1"},
+        {1.0, 40058, "1"},
+        {0.004, 40059, "0"},
+        {0.0, 40059, "0"},
+        {1.0, 40059, "0.99"},
+        // A player that amplifies above 1.0 is not turned down by "up".
+        {1.5, 40058, "1.5"},
+        {1.5, 40059, "1.49"},
+    };
+    auto player = startPlayer(kTestPlayer);
+    ASSERT_TRUE(player->ready());
+    cls_Winamp winamp(DesktopPlayer());
+    for (const VolumeCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.start << " code " << c.code);
+        player->reset();
+        player->configure(QStringLiteral("Volume"), c.start);
+        winamp.Execute(c.code);
+        EXPECT_EQ(player->calls(), QStringList{QStringLiteral("Set Volume ") + QLatin1String(c.written)});
+    }
+}
+
+TEST(DesktopPlayer, VolumeIsLeftAloneWhenItCannotBeRead)
+{
+    auto player = startPlayer(kTestPlayer);
+    ASSERT_TRUE(player->ready());
+    player->configure(QStringLiteral("VolumeReadable"), false);
+    cls_Winamp winamp(DesktopPlayer());
+    winamp.Execute(40058);
+    winamp.Execute(40059);
+    EXPECT_EQ(player->calls(), QStringList{});
+}
+
+struct ChoiceCase {
+    const char* anotherStatus;
+    const char* testplayerStatus;
+    bool toAnother; // else to testplayer
+};
+
+TEST(DesktopPlayer, CommandsGoToThePlayingPlayerElseTheFirstByName)
+{
+    const ChoiceCase cases[] = {
+        {"Paused", "Playing", false},
+        {"Playing", "Stopped", true},
+        {"Paused", "Stopped", true},
+        {"Stopped", "Paused", true},
+        {"Playing", "Playing", true},
+    };
+    // The bus lists names in no promised order, so both orders of arrival are
+    // tried: whichever the bus lists first, the choice is by name.
+    for (bool anotherFirst : {false, true}) {
+        SCOPED_TRACE(anotherFirst ? "another arrived first" : "testplayer arrived first");
+        std::unique_ptr<PeerProcess> another, testplayer;
+        if (anotherFirst)
+            another = startPlayer(kAnotherPlayer);
+        testplayer = startPlayer(kTestPlayer);
+        if (!anotherFirst)
+            another = startPlayer(kAnotherPlayer);
+        ASSERT_TRUE(testplayer->ready() && another->ready());
+        cls_Winamp winamp(DesktopPlayer());
+        for (const ChoiceCase& c : cases) {
+            SCOPED_TRACE(testing::Message() << "another " << c.anotherStatus << ", testplayer " << c.testplayerStatus);
+            another->reset();
+            testplayer->reset();
+            another->configure(QStringLiteral("PlaybackStatus"), QString::fromLatin1(c.anotherStatus));
+            testplayer->configure(QStringLiteral("PlaybackStatus"), QString::fromLatin1(c.testplayerStatus));
+            another->configure(QStringLiteral("Volume"), 0.5);
+            testplayer->configure(QStringLiteral("Volume"), 0.5);
+            EXPECT_TRUE(winamp.IsWinampRunning());
+            // A plain call and a read-then-write both reach the same player.
+            winamp.Execute(40048);
+            winamp.Execute(40058);
+            const QStringList expected{"Next", "Set Volume 0.51"};
+            EXPECT_EQ(another->calls(), c.toAnother ? expected : QStringList{});
+            EXPECT_EQ(testplayer->calls(), c.toAnother ? QStringList{} : expected);
+        }
+    }
+}
+
+} // namespace

@@ -1,0 +1,391 @@
+#include "SphinxDecoder.h"
+
+#include <pocketsphinx.h>
+#include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/fsg_model.h>
+#include <sphinxbase/logmath.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+namespace qm::sphinx {
+
+DecoderOptions defaultDecoderOptions() {
+    DecoderOptions o;
+    // Tuned on the synthetic command/out-of-vocabulary/noise set that
+    // tests/audio/measure.sh builds; see the figures it prints.
+    o.garbagePhoneProb = 1e-4;
+    o.endSilenceMs = 300;
+    return o;
+}
+
+namespace {
+
+bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Characters that may stay at the edge of a word: letters, digits and bytes
+// of multi-byte UTF-8 sequences (which the dictionary will not know, so they
+// end up reported as unknown words rather than silently dropped).
+bool isWordEdge(unsigned char c) { return std::isalnum(c) != 0 || c >= 0x80; }
+
+// PocketSphinx reports an alternative pronunciation as word(2).
+std::string baseWord(std::string_view w) {
+    if (!w.empty() && w.back() == ')') {
+        auto open = w.rfind('(');
+        if (open != std::string_view::npos && open > 0) return std::string(w.substr(0, open));
+    }
+    return std::string(w);
+}
+
+bool isFiller(std::string_view w) {
+    return w.empty() || w.front() == '<' || w.front() == '[' || w.front() == '+';
+}
+
+struct PsDeleter {
+    void operator()(ps_decoder_t* p) const { ps_free(p); }
+};
+using PsPtr = std::unique_ptr<ps_decoder_t, PsDeleter>;
+
+PsPtr makeDecoder(std::vector<std::pair<std::string, std::string>> args) {
+    cmd_ln_t* config = cmd_ln_init(nullptr, ps_args(), TRUE, nullptr);
+    if (!config) throw SphinxError("speech engine: cannot create a decoder configuration");
+    for (const auto& [k, v] : args) {
+        // cmd_ln_set_str_r copies the value; numeric options are parsed here.
+        const arg_t* defn = ps_args();
+        int type = ARG_STRING;
+        for (; defn->name; ++defn)
+            if (k == defn->name) { type = defn->type; break; }
+        if (type & ARG_INTEGER) cmd_ln_set_int_r(config, k.c_str(), std::stol(v));
+        else if (type & ARG_FLOATING) cmd_ln_set_float_r(config, k.c_str(), std::stod(v));
+        else if (type & ARG_BOOLEAN) cmd_ln_set_boolean_r(config, k.c_str(), v == "yes");
+        else cmd_ln_set_str_r(config, k.c_str(), v.c_str());
+    }
+    ps_decoder_t* ps = ps_init(config);
+    cmd_ln_free_r(config);
+    if (!ps) throw SphinxError("speech engine: the decoder could not be initialised");
+    return PsPtr(ps);
+}
+
+}  // namespace
+
+std::vector<std::string> normalisePhrase(const std::string& phrase) {
+    std::vector<std::string> words;
+    std::size_t i = 0;
+    while (i < phrase.size()) {
+        while (i < phrase.size() && isBlank(static_cast<unsigned char>(phrase[i]))) ++i;
+        std::size_t start = i;
+        while (i < phrase.size() && !isBlank(static_cast<unsigned char>(phrase[i]))) ++i;
+        std::size_t end = i;
+        while (start < end && !isWordEdge(static_cast<unsigned char>(phrase[start]))) ++start;
+        while (end > start && !isWordEdge(static_cast<unsigned char>(phrase[end - 1]))) --end;
+        if (start == end) continue;
+        std::string w = phrase.substr(start, end - start);
+        for (char& c : w)
+            if (static_cast<unsigned char>(c) < 0x80) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        words.push_back(std::move(w));
+    }
+    return words;
+}
+
+// The 39 phones of the dictionary. Each becomes a one-phone "word" so that
+// the grammar can offer a free phone loop next to the phrases: whatever the
+// phrases do not explain better than arbitrary phones is rejected.
+constexpr const char* kPhones[] = {"AA", "AE", "AH", "AO", "AW", "AY", "B",  "CH", "D",  "DH",
+                                   "EH", "ER", "EY", "F",  "G",  "HH", "IH", "IY", "JH", "K",
+                                   "L",  "M",  "N",  "NG", "OW", "OY", "P",  "R",  "S",  "SH",
+                                   "T",  "TH", "UH", "UW", "V",  "W",  "Y",  "Z",  "ZH"};
+constexpr std::string_view kGarbagePrefix = "qm.phone.";
+
+bool isGarbage(std::string_view w) { return w.substr(0, kGarbagePrefix.size()) == kGarbagePrefix; }
+
+struct SphinxDecoder::Impl {
+    DecoderOptions options;
+    PsPtr ps;
+
+    std::vector<std::string> unheard;
+    std::vector<std::string> unknown;
+    std::unordered_map<std::string, std::size_t> byWords;  // normalised words -> first phrase index
+    std::vector<std::string> texts;                         // original phrase texts
+    std::size_t hearable = 0;
+    std::string searchName;
+    int generation = 0;
+
+    bool grammarReady = false;
+    bool uttOpen = false;     // ps_start_utt issued
+    bool inSpeech = false;    // detector saw speech in the open utterance
+    std::uint64_t consumed = 0;
+
+    SpeechStarted speechStarted;
+    PhraseAccepted phraseAccepted;
+    UtteranceObserver observer;
+
+    explicit Impl(DecoderOptions o) : options(std::move(o)) {
+        namespace fs = std::filesystem;
+        const fs::path dir(options.modelDir);
+        const fs::path hmm = dir / "en-us";
+        const fs::path dict = dir / "cmudict-en-us.dict";
+        for (const fs::path& p : {hmm / "mdef", dict}) {
+            std::error_code ec;
+            if (!fs::exists(p, ec))
+                throw SphinxError("speech model not found: " + p.string() +
+                                  " is missing (model directory " + options.modelDir + ")");
+        }
+        const int frames = std::max(1, options.endSilenceMs / 10);
+        ps = makeDecoder({
+            {"-hmm", hmm.string()},
+            {"-dict", dict.string()},
+            {"-logfn", "/dev/null"},
+            {"-vad_postspeech", std::to_string(frames)},
+            // Scores from the Viterbi backtrace are all the decision needs;
+            // the lattice pass would only cost time.
+            {"-bestpath", "no"},
+        });
+        for (const char* ph : kPhones) {
+            const std::string w = std::string(kGarbagePrefix) + ph;
+            if (ps_add_word(ps.get(), w.c_str(), ph, FALSE) < 0)
+                throw SphinxError("speech engine: cannot add the phone loop to the dictionary");
+        }
+    }
+
+    void startUtterance() {
+        if (uttOpen || !grammarReady) return;
+        if (ps_start_utt(ps.get()) < 0) throw SphinxError("speech engine: cannot start listening");
+        uttOpen = true;
+        inSpeech = false;
+    }
+
+    void abandonUtterance() {
+        if (!uttOpen) return;
+        ps_end_utt(ps.get());
+        uttOpen = false;
+        inSpeech = false;
+    }
+
+    bool known(const std::string& w) {
+        if (isGarbage(w)) return false;
+        char* pron = ps_lookup_word(ps.get(), w.c_str());
+        if (!pron) return false;
+        ckd_free(pron);
+        return true;
+    }
+
+    // Splits one normalised token into dictionary words: as is when the
+    // dictionary knows it, else at inner hyphens, dots and underscores
+    // ("e-mail" -> e mail). Returns false when some part is unknown.
+    bool lookup(const std::string& token, std::vector<std::string>& out) {
+        if (known(token)) {
+            out.push_back(token);
+            return true;
+        }
+        std::vector<std::string> parts;
+        std::string cur;
+        for (char c : token) {
+            if (c == '-' || c == '.' || c == '_') {
+                if (!cur.empty()) parts.push_back(std::move(cur));
+                cur.clear();
+            } else {
+                cur += c;
+            }
+        }
+        if (!cur.empty()) parts.push_back(std::move(cur));
+        if (parts.size() < 2) return false;
+        for (const auto& p : parts)
+            if (!known(p)) return false;
+        out.insert(out.end(), parts.begin(), parts.end());
+        return true;
+    }
+
+    void setPhrases(const std::vector<std::string>& list) {
+        abandonUtterance();
+        unheard.clear();
+        unknown.clear();
+        byWords.clear();
+        texts = list;
+        hearable = 0;
+
+        // Word table local to this grammar and a prefix tree over phrases,
+        // so that phrases sharing their opening words share states.
+        std::unordered_map<std::string, int> wordIds;
+        std::vector<std::string> wordList;
+        std::unordered_set<std::string> unknownSeen;
+        struct Arc { int from, to, word; };
+        std::vector<Arc> arcs;
+        std::unordered_map<std::uint64_t, int> inner;   // (state, word) -> next state
+        std::unordered_set<std::uint64_t> finalArcs;    // (state, word) -> final
+        const int start = 0, final_ = 1, garbage = 2;
+        int nStates = 3;
+        auto key = [](int s, int w) { return (static_cast<std::uint64_t>(s) << 32) | static_cast<std::uint32_t>(w); };
+
+        for (std::size_t idx = 0; idx < list.size(); ++idx) {
+            std::vector<std::string> words;
+            bool ok = true;
+            for (const auto& tok : normalisePhrase(list[idx])) {
+                if (!lookup(tok, words)) {
+                    ok = false;
+                    if (unknownSeen.insert(tok).second) unknown.push_back(tok);
+                }
+            }
+            if (!ok || words.empty()) {
+                unheard.push_back(list[idx]);
+                continue;
+            }
+            ++hearable;
+            std::string joined;
+            for (const auto& w : words) {
+                if (!joined.empty()) joined += ' ';
+                joined += w;
+            }
+            // Same words as an earlier phrase: heard as that one.
+            if (!byWords.emplace(joined, idx).second) continue;
+            int s = start;
+            for (std::size_t i = 0; i < words.size(); ++i) {
+                auto [it, fresh] = wordIds.emplace(words[i], static_cast<int>(wordList.size()));
+                if (fresh) wordList.push_back(words[i]);
+                const int w = it->second;
+                if (i + 1 == words.size()) {
+                    if (finalArcs.insert(key(s, w)).second) arcs.push_back({s, final_, w});
+                } else {
+                    auto [nx, made] = inner.emplace(key(s, w), nStates);
+                    if (made) {
+                        arcs.push_back({s, nStates, w});
+                        ++nStates;
+                    }
+                    s = nx->second;
+                }
+            }
+        }
+
+        grammarReady = false;
+        if (byWords.empty()) return;  // nothing can be heard: stay deaf
+
+        logmath_t* lm = ps_get_logmath(ps.get());
+        const float lw = cmd_ln_float32_r(ps_get_config(ps.get()), "-lw");
+        fsg_model_t* fsg = fsg_model_init("phrases", lm, lw, nStates);
+        fsg->start_state = start;
+        fsg->final_state = final_;
+        // Flat arcs: a long list must not make each phrase less likely than
+        // the phone loop, or rejection would depend on the list's length.
+        for (const Arc& a : arcs) {
+            const int wid = fsg_model_word_add(fsg, wordList[static_cast<std::size_t>(a.word)].c_str());
+            fsg_model_trans_add(fsg, a.from, a.to, 0, wid);
+        }
+        // The rival path: any sequence of phones, each paying a penalty. The
+        // penalty sets how much better than arbitrary phones a phrase must
+        // match before it is believed.
+        const int32_t phoneLogp = static_cast<int32_t>(logmath_log(lm, options.garbagePhoneProb) * lw);
+        fsg_model_null_trans_add(fsg, start, garbage, 0);
+        for (const char* ph : kPhones) {
+            const std::string w = std::string(kGarbagePrefix) + ph;
+            const int wid = fsg_model_word_add(fsg, w.c_str());
+            fsg_model_trans_add(fsg, garbage, garbage, phoneLogp, wid);
+            fsg_model_trans_add(fsg, garbage, final_, phoneLogp, wid);
+        }
+
+        const std::string previous = searchName;
+        searchName = "phrases" + std::to_string(++generation);
+        const int rc = ps_set_fsg(ps.get(), searchName.c_str(), fsg);
+        fsg_model_free(fsg);
+        if (rc < 0) throw SphinxError("speech engine: the phrase grammar could not be built");
+        if (ps_set_search(ps.get(), searchName.c_str()) < 0)
+            throw SphinxError("speech engine: the phrase grammar could not be selected");
+        if (!previous.empty()) ps_unset_search(ps.get(), previous.c_str());
+        grammarReady = true;
+        startUtterance();
+    }
+
+    void closeUtterance() {
+        ps_end_utt(ps.get());
+        uttOpen = false;
+        inSpeech = false;
+
+        UtteranceReport r;
+        r.endSample = consumed;
+        r.frames = ps_get_n_frames(ps.get());
+        const char* hyp = ps_get_hyp(ps.get(), &r.score);
+        std::string words;
+        std::string_view h = hyp ? hyp : "";
+        while (!h.empty()) {
+            const auto sp = h.find(' ');
+            const std::string w = baseWord(h.substr(0, sp));
+            h = sp == std::string_view::npos ? std::string_view{} : h.substr(sp + 1);
+            if (isFiller(w)) continue;
+            if (isGarbage(w)) {
+                r.garbage = true;
+                continue;
+            }
+            if (!words.empty()) words += ' ';
+            words += w;
+        }
+        r.words = words;
+        if (!r.garbage) {
+            auto found = byWords.find(words);
+            if (found != byWords.end()) r.phraseIndex = static_cast<int>(found->second);
+        }
+        r.accepted = r.phraseIndex >= 0;
+
+        if (observer) observer(r);
+        if (r.accepted && phraseAccepted) {
+            const auto idx = static_cast<std::size_t>(r.phraseIndex);
+            phraseAccepted(idx, texts[idx]);
+        }
+    }
+
+    void process(const std::int16_t* pcm, std::size_t count) {
+        if (!grammarReady) {
+            consumed += count;
+            return;
+        }
+        // One 10 ms frame at a time so that an utterance ending and the next
+        // starting within one caller buffer are still told apart.
+        constexpr std::size_t kChunk = 160;
+        while (count > 0) {
+            const std::size_t n = std::min(count, kChunk);
+            startUtterance();
+            ps_process_raw(ps.get(), pcm, n, FALSE, FALSE);
+            consumed += n;
+            pcm += n;
+            count -= n;
+            const bool speech = ps_get_in_speech(ps.get()) != 0;
+            if (speech && !inSpeech) {
+                inSpeech = true;
+                if (speechStarted) speechStarted();
+            } else if (!speech && inSpeech) {
+                closeUtterance();
+            }
+        }
+    }
+};
+
+SphinxDecoder::SphinxDecoder(DecoderOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
+
+SphinxDecoder::SphinxDecoder(const std::vector<std::string>& phrases, DecoderOptions options)
+    : SphinxDecoder(std::move(options)) {
+    setPhrases(phrases);
+}
+
+SphinxDecoder::~SphinxDecoder() {
+    if (impl_) impl_->abandonUtterance();
+}
+
+void SphinxDecoder::setPhrases(const std::vector<std::string>& phrases) { impl_->setPhrases(phrases); }
+const std::vector<std::string>& SphinxDecoder::unheardPhrases() const { return impl_->unheard; }
+const std::vector<std::string>& SphinxDecoder::unknownWords() const { return impl_->unknown; }
+std::size_t SphinxDecoder::hearablePhraseCount() const { return impl_->hearable; }
+void SphinxDecoder::onSpeechStarted(SpeechStarted cb) { impl_->speechStarted = std::move(cb); }
+void SphinxDecoder::onPhraseAccepted(PhraseAccepted cb) { impl_->phraseAccepted = std::move(cb); }
+void SphinxDecoder::onUtterance(UtteranceObserver cb) { impl_->observer = std::move(cb); }
+void SphinxDecoder::process(const std::int16_t* pcm, std::size_t count) { impl_->process(pcm, count); }
+
+void SphinxDecoder::finish() {
+    if (impl_->uttOpen && impl_->inSpeech) impl_->closeUtterance();
+}
+
+void SphinxDecoder::reset() { impl_->abandonUtterance(); }
+std::uint64_t SphinxDecoder::samplesConsumed() const { return impl_->consumed; }
+
+}  // namespace qm::sphinx

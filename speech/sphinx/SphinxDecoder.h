@@ -1,0 +1,101 @@
+// Phrase recogniser on PocketSphinx: a fixed list of phrases in, accepted
+// phrases out. Synchronous and single-threaded: the caller pushes 16 kHz mono
+// 16-bit PCM and callbacks fire from inside process()/finish().
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qm::sphinx {
+
+class SphinxError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr int kSampleRate = 16000;
+
+struct DecoderOptions {
+    // Directory holding en-us/ (acoustic model), cmudict-en-us.dict and
+    // en-us-phone.lm.bin.
+    std::string modelDir = "/usr/share/pocketsphinx/model/en-us";
+
+    // The grammar holds, beside the phrases, a loop of arbitrary phones that
+    // each cost this probability; an utterance the loop explains better
+    // than any phrase is rejected. Smaller accepts more.
+    double garbagePhoneProb = 1e-4;
+
+    // Silence that closes an utterance. Longer survives slow speakers'
+    // pauses between words; shorter reports sooner.
+    int endSilenceMs = 300;
+};
+
+// The defaults above are placeholders; the tuned values live here so that
+// tools and tests share them.
+DecoderOptions defaultDecoderOptions();
+
+// Per-utterance evidence, for tuning tools and diagnostics.
+struct UtteranceReport {
+    std::string words;            // best phrase-path word sequence, normalised
+    int phraseIndex = -1;         // phrase those words map to, or -1
+    int frames = 0;               // speech frames decoded
+    std::int32_t score = 0;       // best path score
+    bool garbage = false;         // the phone loop won
+    bool accepted = false;
+    std::uint64_t endSample = 0;  // stream position when the utterance closed
+};
+
+// Splits a phrase on blanks into lower-case words with punctuation trimmed
+// from both ends of each word ("Open, Notepad!" -> open notepad). Words that
+// are only punctuation vanish.
+std::vector<std::string> normalisePhrase(const std::string& phrase);
+
+class SphinxDecoder {
+public:
+    using SpeechStarted = std::function<void()>;
+    using PhraseAccepted = std::function<void(std::size_t index, const std::string& phrase)>;
+    using UtteranceObserver = std::function<void(const UtteranceReport&)>;
+
+    // Loads the acoustic model and dictionary (the slow part, done once).
+    // Throws SphinxError naming the missing file.
+    explicit SphinxDecoder(DecoderOptions options = defaultDecoderOptions());
+    SphinxDecoder(const std::vector<std::string>& phrases,
+                  DecoderOptions options = defaultDecoderOptions());
+    ~SphinxDecoder();
+    SphinxDecoder(const SphinxDecoder&) = delete;
+    SphinxDecoder& operator=(const SphinxDecoder&) = delete;
+
+    // Replaces the grammar. Any utterance in progress is dropped. Phrases
+    // with a word the dictionary lacks are left out (see unheardPhrases());
+    // phrases that normalise to the same words answer as the first of them.
+    void setPhrases(const std::vector<std::string>& phrases);
+
+    const std::vector<std::string>& unheardPhrases() const;
+    const std::vector<std::string>& unknownWords() const;  // lower case, file order
+    std::size_t hearablePhraseCount() const;
+
+    void onSpeechStarted(SpeechStarted cb);
+    void onPhraseAccepted(PhraseAccepted cb);
+    void onUtterance(UtteranceObserver cb);
+
+    // Consumes audio; callbacks fire when the detector sees speech start and
+    // when the trailing silence closes an utterance.
+    void process(const std::int16_t* pcm, std::size_t count);
+    // End of stream: closes an utterance still open, as if silence followed.
+    void finish();
+    // Forgets an utterance in progress without reporting it.
+    void reset();
+
+    std::uint64_t samplesConsumed() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace qm::sphinx

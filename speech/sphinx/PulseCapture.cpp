@@ -1,0 +1,64 @@
+#include "speech/sphinx/PulseCapture.h"
+
+#include "speech/sphinx/SphinxRecognizer.h"
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+
+#include <stdexcept>
+#include <utility>
+
+namespace qm {
+
+struct PulseCapture::Stream {
+    pa_simple* pa = nullptr;
+    ~Stream() {
+        if (pa) pa_simple_free(pa);
+    }
+};
+
+PulseCapture::PulseCapture() = default;
+
+PulseCapture::~PulseCapture() { stop(); }
+
+void PulseCapture::start(Sink sink, std::string appName) {
+    stop();
+    pa_sample_spec spec{};
+    spec.format = PA_SAMPLE_S16LE;
+    spec.rate = 16000;
+    spec.channels = 1;
+    // Small fragments keep the delay between speech and decoding short.
+    pa_buffer_attr attr{};
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.fragsize = 3200;  // 100 ms
+    int err = 0;
+    auto stream = std::make_unique<Stream>();
+    stream->pa = pa_simple_new(nullptr, appName.c_str(), PA_STREAM_RECORD, nullptr, "voice commands", &spec, nullptr,
+                               &attr, &err);
+    if (!stream->pa) throw std::runtime_error(std::string("cannot open the microphone: ") + pa_strerror(err));
+    stream_ = std::move(stream);
+    stopping_ = false;
+    thread_ = std::thread([this, sink = std::move(sink)] {
+        constexpr std::size_t kSamples = 1600;  // 100 ms
+        while (!stopping_) {
+            std::vector<std::int16_t> buf(kSamples);
+            int e = 0;
+            if (pa_simple_read(stream_->pa, buf.data(), buf.size() * sizeof(std::int16_t), &e) < 0) break;
+            sink(std::move(buf));
+        }
+    });
+}
+
+void PulseCapture::listen(SphinxRecognizer& recognizer, Post post) {
+    start([&recognizer, post = std::move(post)](std::vector<std::int16_t> buf) {
+        post([&recognizer, buf = std::move(buf)] { recognizer.feed(buf.data(), buf.size()); });
+    });
+}
+
+void PulseCapture::stop() {
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+    stream_.reset();
+}
+
+}  // namespace qm

@@ -1,0 +1,51 @@
+// The program's recognizer on Linux: words.txt phrases heard through
+// PocketSphinx. Audio is pushed in with feed() on the thread that owns the
+// recognizer, so events fire on that thread, inside feed()/finish().
+#pragma once
+
+#include "speech/Recognizer.h"
+#include "speech/sphinx/SphinxDecoder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qm {
+
+class SphinxRecognizer : public Recognizer {
+public:
+    static constexpr const char* kDefaultModelDir = "/usr/share/pocketsphinx/model/en-us";
+
+    // The model is loaded on the first GrammarFromFile(), so that a missing
+    // model surfaces as a RecognizerError where the program expects errors.
+    explicit SphinxRecognizer(std::string modelDir = kDefaultModelDir);
+    ~SphinxRecognizer() override;
+
+    void Deactivate() override;
+    void GrammarFromFile(const std::string& path) override;
+    void Activate() override;
+
+    // 16 kHz mono 16-bit PCM. Ignored while not active.
+    void feed(const std::int16_t* pcm, std::size_t count);
+    // End of the audio stream: an utterance still open is decided now.
+    void finish();
+
+    bool active() const { return active_; }
+    // From the last GrammarFromFile(): phrases that cannot be heard because a
+    // word is missing from the dictionary, and those words.
+    const std::vector<std::string>& unheardPhrases() const;
+    const std::vector<std::string>& unknownWords() const;
+    // Samples consumed while active since construction.
+    std::uint64_t samplesConsumed() const;
+
+private:
+    std::string modelDir_;
+    std::unique_ptr<sphinx::SphinxDecoder> decoder_;
+    bool loaded_ = false;
+    bool active_ = false;
+    std::vector<std::string> none_;
+};
+
+}  // namespace qm

@@ -68,14 +68,20 @@ std::optional<std::string> QtDesktop::openFileDialog(NativeHandle owner)
     return file.toStdString();
 }
 
+void KeepOnTop(QWidget* w)
+{
+    // Changing a window's flags hides it; a window already on top is left alone.
+    if (!w || w->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        return;
+    const bool shown = w->isVisible();
+    w->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    if (shown)
+        w->show();
+}
+
 void QtDesktop::makeTopmost(NativeHandle window)
 {
-    if (QWidget* w = widgetOf(window)) {
-        const bool shown = w->isVisible();
-        w->setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        if (shown)
-            w->show();
-    }
+    KeepOnTop(widgetOf(window));
 }
 
 } // namespace qm

@@ -1,6 +1,8 @@
 #pragma once
 #include "DesktopServices.h"
 
+class QWidget;
+
 namespace qm {
 
 // The desktop services on Linux, through Qt. Needs a QApplication for the
@@ -14,6 +16,11 @@ public:
     std::optional<std::string> openFileDialog(NativeHandle owner) override;
     void makeTopmost(NativeHandle window) override;
 };
+
+// Keeps a window above all windows that are not kept on top, keeping its
+// position and size. The one way the program does it: the front end for a
+// topmost form's style, makeTopmost for the forms' load steps.
+void KeepOnTop(QWidget* window);
 
 // $XDG_DATA_HOME/quillmere, else ~/.local/share/quillmere; created if missing.
 std::string LinuxStoreDirectory();

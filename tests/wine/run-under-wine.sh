@@ -35,13 +35,15 @@ stamp="$WINEPREFIX/.qm-prefix-ready"
 prepare_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
-        flock -w 600 9 || die "timed out waiting for the lock on $WINEPREFIX"
+        flock -w 280 9 || die "timed out waiting for the lock on $WINEPREFIX"
         if [ ! -f "$stamp" ]; then
             rm -rf "$WINEPREFIX"
             # Made without a display: nothing of the prefix set-up needs one.
-            env -u DISPLAY timeout -k 10 300 wineboot -i >/dev/null 2>&1 \
-                || die "wineboot could not create $WINEPREFIX"
-            timeout -k 5 60 wineserver -w || true
+            if ! env -u DISPLAY timeout -k 10 240 wineboot -i >"$WINEPREFIX.log" 2>&1; then
+                cat "$WINEPREFIX.log" >&2
+                die "wineboot could not create $WINEPREFIX"
+            fi
+            timeout -k 5 30 wineserver -w || true
             touch "$stamp"
         fi
     ) 9>"$WINEPREFIX.lock"

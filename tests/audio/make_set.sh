@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/synth.sh"
 dir=$1
 mkdir -p "$dir"
-voices=(en-us en-gb en-us+f3 en-us+m3 en-gb-x-rp en-029 en-us+f2 en-gb-scotland)
+voices=(en-us en-us+f2 en-us+f3 en-us+m3 en-us+m7 en-gb)
 speeds=(150 185)
 : > "$dir/cmd.tsv"
 n=0

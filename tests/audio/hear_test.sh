@@ -1,0 +1,100 @@
+#!/bin/bash
+# quillmere-hear end to end: synthesised speech and noise in, phrases out.
+# usage: hear_test.sh QUILLMERE_HEAR
+set -uo pipefail
+hear=$1
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/synth.sh"
+set +e  # failures are counted, not fatal
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# words.txt as the program writes it: CR LF lines, a header, phrases after
+# "<start>=", one phrase whose word the dictionary lacks.
+{
+    printf '[Grammar]\r\nlangid=1033\r\n'
+    while IFS= read -r p; do printf '<start>=%s\r\n' "$p"; done < "$here/phrases.txt"
+    printf '<start>=zorblify everything\r\n'
+} > words.txt
+
+# --- One long stream: every phrase once, with out-of-vocabulary sentences
+# and noise between them. Exactly the phrases come back, in order, with the
+# spelling of words.txt ("Open Notepad" keeps its capitals).
+voices=(en-us en-us+f3 en-gb)
+oov=("the weather is nice today" "please pass the salt" "bananas are yellow"
+     "where did I put my keys" "nobody knows the answer")
+parts=()
+expected=()
+i=0
+while IFS= read -r p; do
+    v=${voices[$((i % ${#voices[@]}))]}
+    say "$v" 165 "$p" "cmd$i.wav"
+    parts+=("cmd$i.wav")
+    expected+=("$p")
+    if [ $((i % 4)) -eq 1 ]; then
+        say en-us 165 "${oov[$((i / 4 % ${#oov[@]}))]}" "oov$i.wav"
+        parts+=("oov$i.wav")
+    fi
+    if [ $((i % 5)) -eq 2 ]; then
+        noise pinknoise 1 0.05 "noise$i.wav"
+        parts+=("noise$i.wav")
+    fi
+    i=$((i + 1))
+done < "$here/phrases.txt"
+sox "${parts[@]}" stream.wav
+"$hear" words.txt stream.wav > out.tsv 2> err.txt
+rc=$?
+[ "$rc" -eq 0 ] || fail "stream: exit $rc: $(cat err.txt)"
+cut -f3 out.tsv > got.txt
+printf '%s\n' "${expected[@]}" > want.txt
+diff want.txt got.txt > diff.txt || fail "stream: phrases differ (want/got):
+$(cat diff.txt)"
+cut -f1 out.tsv | sort -u | grep -qx stream.wav || fail "stream: file column"
+# Positions rise strictly and stay within the file.
+len_ms=$(( $(soxi -s stream.wav) / 16 ))
+awk -F'\t' -v len="$len_ms" 'NR>1 && $2<=prev {bad=1} $2>len {bad=1} {prev=$2} END{exit bad}' out.tsv \
+    || fail "stream: positions not increasing within ${len_ms} ms: $(cut -f2 out.tsv | tr '\n' ' ')"
+grep -q 'unknown word: zorblify' err.txt || fail "unknown word not reported: $(cat err.txt)"
+grep -q 'zorblify everything' err.txt || fail "unheard phrase not reported"
+
+# --- Separate files are separate streams; noise and silence alone say nothing.
+noise whitenoise 2 0.1 white.wav
+noise brownnoise 2 0.3 brown.wav
+silence 2 quiet.wav
+"$hear" words.txt cmd0.wav white.wav brown.wav quiet.wav cmd2.wav > sep.tsv 2> /dev/null || fail "separate files: exit $?"
+printf 'cmd0.wav\t%s\ncmd2.wav\t%s\n' "${expected[0]}" "${expected[2]}" > want_sep.txt
+cut -f1,3 sep.tsv | diff want_sep.txt - > /dev/null || fail "separate files: got $(cat sep.tsv)"
+# The report comes after the phrase ends: no earlier than the speech's end.
+first_ms=$(head -1 sep.tsv | cut -f2)
+speech_end=$(( $(soxi -s cmd0.wav) / 16 - 800 ))
+[ "${first_ms:-0}" -ge "$speech_end" ] || fail "event at $first_ms ms, before the phrase ended at $speech_end ms"
+
+# --- Refusals: exit 2 with a message that says what is wrong.
+sox -q -n -r 8000 -c 2 -b 16 stereo8k.wav synth 0.5 sine 440
+sox -q -n -r 16000 -c 1 -b 32 -e floating-point float.wav synth 0.5 sine 440
+printf 'not a wav' > junk.wav
+refusal() {  # name expected-message command...
+    local name=$1 msg=$2
+    shift 2
+    "$@" > /dev/null 2> refusal.txt
+    local rc=$?
+    [ "$rc" -eq 2 ] || fail "$name: exit $rc, expected 2"
+    grep -qF -- "$msg" refusal.txt || fail "$name: message lacks '$msg': $(cat refusal.txt)"
+}
+refusal "no arguments" "usage" "$hear"
+refusal "no audio" "usage" "$hear" words.txt
+refusal "missing wav" "missing.wav" "$hear" words.txt missing.wav
+refusal "stereo 8 kHz" "8000 Hz stereo 16-bit" "$hear" words.txt stereo8k.wav
+refusal "float" "16000 Hz mono 32-bit float" "$hear" words.txt float.wav
+refusal "not a wav" "junk.wav" "$hear" words.txt junk.wav
+refusal "missing grammar" "nowords.txt" "$hear" nowords.txt cmd0.wav
+refusal "missing model" "/nonexistent/model" env QM_SPHINX_MODEL=/nonexistent/model "$hear" words.txt cmd0.wav
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures failure(s)"
+    exit 1
+fi
+echo "all passed"

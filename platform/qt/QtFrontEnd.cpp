@@ -23,6 +23,7 @@
 #include <QSignalBlocker>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -319,8 +320,12 @@ void QtFrontEnd::place(Window& w)
         if (!screen)
             return;
         top->adjustSize();
+        // The frame counts where the platform knows it before the window is mapped.
+        top->winId();
+        const QMargins frame = top->windowHandle() ? top->windowHandle()->frameMargins() : QMargins();
+        const QSize outer = top->size().grownBy(frame);
         const QRect area = screen->availableGeometry();
-        top->move(area.center() - QPoint(top->width() / 2, top->height() / 2));
+        top->move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
         break;
     }
     case Placement::Fixed:

@@ -1,0 +1,75 @@
+#include "LiveRecognizer.h"
+
+#include "speech/sphinx/PulseCapture.h"
+#include "speech/sphinx/SphinxRecognizer.h"
+
+#include <QCoreApplication>
+#include <QObject>
+
+#include <stdexcept>
+
+namespace qm {
+
+namespace {
+
+// PocketSphinx on the default PulseAudio source. The capture thread hands
+// each buffer to the UI thread, which decodes it there.
+class LiveSphinx : public Recognizer {
+public:
+    LiveSphinx()
+    {
+        engine_.setEvents({
+            [this](int32_t a, int32_t b) {
+                if (events_.PhraseStart)
+                    events_.PhraseStart(a, b);
+            },
+            [this](int32_t a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5, const std::string& phrase,
+                   const std::string& a7, int32_t a8) {
+                if (events_.PhraseFinish)
+                    events_.PhraseFinish(a1, a2, a3, a4, a5, phrase, a7, a8);
+            },
+        });
+    }
+
+    ~LiveSphinx() override
+    {
+        capture_.stop();
+        // Buffers still on their way to the UI thread are dropped with their context.
+        delete context_;
+    }
+
+    void Deactivate() override { engine_.Deactivate(); }
+    void GrammarFromFile(const std::string& path) override { engine_.GrammarFromFile(path); }
+
+    void Activate() override
+    {
+        engine_.Activate();
+        if (capture_.running())
+            return;
+        // The microphone opens with the first activation and stays open;
+        // a deactivated engine drops what it hears.
+        try {
+            QObject* context = context_;
+            capture_.listen(engine_, [context](std::function<void()> feed) {
+                QMetaObject::invokeMethod(context, std::move(feed), Qt::QueuedConnection);
+            });
+        } catch (const std::runtime_error& e) {
+            engine_.Deactivate();
+            throw RecognizerError(e.what());
+        }
+    }
+
+private:
+    SphinxRecognizer engine_;
+    PulseCapture capture_;
+    QObject* context_ = new QObject;
+};
+
+} // namespace
+
+std::unique_ptr<Recognizer> MakeLiveRecognizer()
+{
+    return std::make_unique<LiveSphinx>();
+}
+
+} // namespace qm

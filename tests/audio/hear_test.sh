@@ -69,7 +69,8 @@ printf 'cmd0.wav\t%s\ncmd2.wav\t%s\n' "${expected[0]}" "${expected[2]}" > want_s
 cut -f1,3 sep.tsv | diff want_sep.txt - > /dev/null || fail "separate files: got $(cat sep.tsv)"
 # The report comes after the phrase ends: no earlier than the speech's end.
 first_ms=$(head -1 sep.tsv | cut -f2)
-speech_end=$(( $(soxi -s cmd0.wav) / 16 - 800 ))
+sox cmd0.wav trimmed.wav reverse silence 1 0.005 0.5% reverse
+speech_end=$(( $(soxi -s trimmed.wav) / 16 ))
 [ "${first_ms:-0}" -ge "$speech_end" ] || fail "event at $first_ms ms, before the phrase ended at $speech_end ms"
 
 # --- Refusals: exit 2 with a message that says what is wrong.

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The real program under Xvfb: its main window appears (a screenshot is kept
+# as an artifact), the tray icon's right button opens the pop-up menu and its
+# left double-click the message, and Exit ends the program.
+#   tray_test.sh PROGRAM GRAB_TOOL ARTIFACT_DIR [--no-tray]
+# With --no-tray there is no notification area: the program runs without an icon.
+program=$1 grab=$2 artifacts=$3 mode=${4:-}
+source "$(dirname "$0")/xvfb_session.sh"
+mkdir -p "$artifacts"
+
+qm_start_xvfb
+[ "$mode" = --no-tray ] || qm_start_tray
+# A microphone to listen to, so that the start-up has nothing to complain about.
+qm_start_pulse
+qm_store "open the notes|/nonexistent/notes|Open" "good morning|Rise and shine|Message Prompt" \
+  "next song|String holder|Next Track"
+qm_start_app "$program"
+
+main=$(qm_wait_window 90 "Quillmere Voice Vuredizara Program") || qm_fail "the main window did not appear"
+qm_log "main window $main, $(qm_size "$main")"
+stray=$(qm_app_windows "Quillmere Voice Command")
+[ -z "$stray" ] || qm_fail "a message box opened at start-up"
+sleep 0.5 # let it paint
+shot=$artifacts/main-window${mode:+-no-tray}.png
+"$grab" "$main" "$shot" >/dev/null || qm_fail "no screenshot of the main window"
+qm_log "screenshot: $shot"
+
+# The tray icon: the program's small window that trayer embedded.
+icon=
+for w in $(qm_app_windows); do
+  read -r width height < <(qm_size "$w" | tr x ' ')
+  if [ "$w" != "$main" ] && [ "$width" -le 48 ] && [ "$height" -le 48 ]; then
+    icon=$w
+  fi
+done
+
+if [ "$mode" = --no-tray ]; then
+  [ -z "$icon" ] || qm_fail "a tray icon window ($icon) exists with no notification area"
+else
+  [ -n "$icon" ] || qm_fail "no tray icon window was embedded in trayer"
+  qm_log "tray icon $icon, $(qm_size "$icon")"
+
+  before=$(qm_app_windows | sort)
+  xdotool mousemove --window "$icon" 8 8 click 3
+  menu=
+  find_menu() {
+    menu=$(comm -13 <(echo "$before") <(qm_app_windows | sort) | head -n 1)
+    [ -n "$menu" ]
+  }
+  qm_wait 10 find_menu || qm_fail "the right button on the tray icon opened no menu"
+  qm_log "pop-up menu $menu, $(qm_size "$menu")"
+  "$grab" "$menu" "$artifacts/tray-menu.png" >/dev/null || qm_fail "no screenshot of the pop-up menu"
+  xdotool key Escape
+  qm_wait 10 eval '! qm_app_windows | grep -qx "$menu"' || qm_fail "Escape did not close the pop-up menu"
+
+  xdotool mousemove --window "$icon" 8 8 click --repeat 2 --delay 60 1
+  box=$(qm_wait_window 10 "Quillmere Voice Command") || qm_fail "a double-click on the tray icon showed no message"
+  qm_log "double-click message $box"
+  xdotool windowfocus "$box" 2>/dev/null; xdotool key Return
+  qm_wait 10 eval '[ -z "$(qm_app_windows "Quillmere Voice Command")" ]' || qm_fail "the message box did not close"
+fi
+
+# Exit: the button at the bottom right of the client area, under the menu bar.
+read -r width height < <(qm_size "$main" | tr x ' ')
+xdotool mousemove --window "$main" $((width - 40)) $((height - 12)) click 1
+qm_wait 20 eval '! qm_app_running' || qm_fail "Exit did not end the program"
+wait "$QM_APP_PID"
+status=$?
+[ "$status" -eq 0 ] || qm_fail "the program ended with status $status"
+qm_log "pass"

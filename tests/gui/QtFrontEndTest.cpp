@@ -237,6 +237,8 @@ TEST(QtMirror, CaptionsTextsAndStatesFollowTheirModels)
     EXPECT_FALSE(app.widget(f3.Combo1)->isEnabled());
     f3.Option5.setValue(true);
     EXPECT_TRUE(app.widget<QRadioButton>(f3.Option5)->isChecked());
+    f3.Option5.setValue(false);
+    EXPECT_FALSE(app.widget<QRadioButton>(f3.Option5)->isChecked()) << "Qt's own grouping would keep it checked";
     app.f1().setCaption("Renamed");
     EXPECT_EQ(app.window(app.f1())->windowTitle(), "Renamed");
     EXPECT_EQ(app.widget<QLabel>(app.f1().Label5)->text(), "File\\Message");

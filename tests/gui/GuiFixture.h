@@ -67,7 +67,12 @@ struct Gui {
         dir.write("dirs.txt", "/opt/tools/notes\r\n\r\nString holder\r\n\r\nHello there\r\n\r\n");
         dir.write("desc.txt", "Open\r\n\r\nNext Track\r\n\r\nMessage Prompt\r\n\r\n");
     }
-    bool start() { return set.start(); }
+    bool start()
+    {
+        const bool started = set.start();
+        settle();
+        return started;
+    }
 
     Form1& f1() { return set.form1(); }
     Form2& f2() { return set.form2(); }
@@ -81,6 +86,8 @@ struct Gui {
     }
     QWidget* window(const Form& f) { return frontEnd.window(f); }
 
+    // One turn of the event loop: rows appended to lists show by then.
+    static void settle() { QCoreApplication::sendPostedEvents(); }
     // Lets windows unbound by their own handlers go, as the event loop would.
     static void deleteDeferred() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 };

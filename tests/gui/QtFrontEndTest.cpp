@@ -217,6 +217,14 @@ TEST(QtMirror, ListWidgetsFollowTheirModels)
     EXPECT_TRUE(lw->selectedItems().isEmpty());
     list.Clear();
     EXPECT_EQ(lw->count(), 0);
+    // Appended rows show by the next turn of the event loop, and before any other change.
+    for (const char* item : {"a", "b", "c"})
+        list.AddItem(item);
+    list.RemoveItem(1);
+    EXPECT_EQ(rows(lw), (QStringList{"a", "c"}));
+    list.AddItem("d");
+    Gui::settle();
+    EXPECT_EQ(rows(lw), (QStringList{"a", "c", "d"}));
     // Changes from the model raise no handler: the word list's Click mirrors only the user's choice.
     ListBox& wordList = app.f2().List1;
     wordList.setListIndex(2);
@@ -314,6 +322,7 @@ TEST(QtInput, TypingChoosingAndSavingAnEntry)
     EXPECT_EQ(f3.Text1.Text(), "good morning");
     EXPECT_EQ(f3.selectedKind(), "Message Prompt");
     QTest::mouseClick(app.widget(f3.Command1), Qt::LeftButton);
+    Gui::settle();
 
     EXPECT_EQ(app.dir.read("desc.txt"), "Open\r\n\r\nNext Track\r\n\r\nMessage Prompt\r\n\r\nMessage Prompt\r\n\r\n");
     EXPECT_EQ(rows(app.widget<QListWidget>(app.f1().List1)).last(), "good morning");

@@ -97,6 +97,14 @@ Qt::WindowFlags flagsFor(FrameStyle frame)
            Qt::WindowCloseButtonHint;
 }
 
+// No signal of a window's widgets reaches a model any more.
+void silence(QWidget* top)
+{
+    top->blockSignals(true);
+    for (QWidget* child : top->findChildren<QWidget*>())
+        child->blockSignals(true);
+}
+
 void showRow(QListWidget* list, int row)
 {
     if (list->currentRow() != row)
@@ -168,7 +176,6 @@ struct QtFrontEnd::Window {
     QWidget* client = nullptr;
     std::function<void()> detach;
     std::vector<Control*> observed; // models whose observer this window set
-    std::vector<const Menu*> menus;
     bool placed = false;
 };
 
@@ -187,11 +194,6 @@ QtFrontEnd::QtFrontEnd() : icon_(ProgramIcon())
 QtFrontEnd::~QtFrontEnd()
 {
     // The forms may be gone already: only the widgets are touched here.
-    auto silence = [](QWidget* top) {
-        top->blockSignals(true);
-        for (QWidget* child : top->findChildren<QWidget*>())
-            child->blockSignals(true);
-    };
     for (auto& [form, w] : windows_) {
         w->detach();
         silence(w->top);
@@ -626,9 +628,7 @@ void QtFrontEnd::unbind(Form& form)
     w.detach();
     // The caller may be one of this window's own handlers, still running on
     // its widgets: silence them now and let the event loop delete them.
-    w.top->blockSignals(true);
-    for (QWidget* child : w.top->findChildren<QWidget*>())
-        child->blockSignals(true);
+    silence(w.top);
     w.top->hide();
     w.top->deleteLater();
     dying_.erase(std::remove_if(dying_.begin(), dying_.end(), [](const QPointer<QWidget>& p) { return p.isNull(); }),

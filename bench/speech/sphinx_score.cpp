@@ -1,8 +1,14 @@
 // Development probe: decodes WAV files against a phrase list and prints the
 // evidence behind every accept/reject decision, one utterance per line:
-//   file  end_ms  accepted  phone_loop_won  frames  words
-// The phrase list is plain text, one phrase per line. "-g P" sets the phone
-// loop's per-phone probability, for sweeping it.
+//   file end_ms accepted phone_loop_won frames phrase_frames ascr_per_frame
+//   phones posterior words segments margin_per_frame
+// where segments are word:first_frame-last_frame:ascr. The phrase list is
+// plain text, one phrase per line. Options, for sweeping the decision:
+//   -g P       phone loop probability per phone
+//   -r P       phone probability of the loop-only rival decoder (0: none)
+//   -m N       minimum margin per frame over the rival
+//   -a N       minimum acoustic score per phrase frame (0: no check)
+//   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxDecoder.h"
 
@@ -14,19 +20,33 @@
 
 int main(int argc, char** argv) {
     auto options = qm::sphinx::defaultDecoderOptions();
-    if (argc > 2 && std::string(argv[1]) == "-g") {
-        options.garbagePhoneProb = std::stod(argv[2]);
-        argv += 2;
-        argc -= 2;
+    int i = 1;
+    for (; i + 1 < argc && argv[i][0] == '-' && argv[i][1] != '\0' && argv[i][2] == '\0'; i += 2) {
+        const std::string opt = argv[i], val = argv[i + 1];
+        if (opt == "-g") {
+            options.garbagePhoneProb = std::stod(val);
+        } else if (opt == "-r") {
+            options.rivalPhoneProb = std::stod(val);
+        } else if (opt == "-m") {
+            options.minMarginPerFrame = std::stoi(val);
+        } else if (opt == "-a") {
+            options.minAscrPerFrame = std::stoi(val);
+        } else if (opt == "-o" && val.find('=') != std::string::npos) {
+            const auto eq = val.find('=');
+            options.engineArgs.emplace_back(val.substr(0, eq), val.substr(eq + 1));
+        } else {
+            std::cerr << "unknown option " << opt << "\n";
+            return 2;
+        }
     }
-    if (argc < 3) {
-        std::cerr << "usage: quillmere-speech-score PHRASES.txt FILE.wav...\n";
+    if (argc - i < 2) {
+        std::cerr << "usage: quillmere-speech-score [-g P] [-a N] [-o NAME=V]... PHRASES.txt FILE.wav...\n";
         return 2;
     }
     std::vector<std::string> phrases;
-    std::ifstream in(argv[1]);
+    std::ifstream in(argv[i]);
     if (!in) {
-        std::cerr << argv[1] << ": cannot open\n";
+        std::cerr << argv[i] << ": cannot open\n";
         return 2;
     }
     for (std::string line; std::getline(in, line);)
@@ -34,14 +54,19 @@ int main(int argc, char** argv) {
     try {
         qm::sphinx::SphinxDecoder dec(phrases, options);
         for (const auto& w : dec.unknownWords()) std::cerr << "unknown word: " << w << "\n";
-        for (int i = 2; i < argc; ++i) {
+        for (++i; i < argc; ++i) {
             const std::string file = argv[i];
             const auto pcm = qm::hear::readWav16kMono(file);
             const std::uint64_t base = dec.samplesConsumed();
             dec.onUtterance([&](const qm::sphinx::UtteranceReport& r) {
-                std::printf("%s\t%llu\t%d\t%d\t%d\t%s\n", file.c_str(),
+                std::string segs;
+                for (const auto& g : r.segments)
+                    segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
+                            std::to_string(g.ascr) + ' ';
+                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\n", file.c_str(),
                             static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
-                            r.garbage ? 1 : 0, r.frames, r.words.c_str());
+                            r.garbage ? 1 : 0, r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones,
+                            r.posterior, r.words.c_str(), segs.c_str(), r.marginPerFrame);
             });
             dec.process(pcm.data(), pcm.size());
             dec.finish();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qm::sphinx {
@@ -25,19 +26,45 @@ struct DecoderOptions {
     // en-us-phone.lm.bin.
     std::string modelDir = "/usr/share/pocketsphinx/model/en-us";
 
-    // The grammar holds, beside the phrases, a loop of arbitrary phones that
-    // each cost this probability; an utterance the loop explains better
-    // than any phrase is rejected. Smaller accepts more.
+    // The grammar may hold, beside the phrases, a loop of arbitrary phones
+    // that each cost this probability; an utterance the loop explains better
+    // than any phrase is rejected. Smaller accepts more; 0 leaves it out.
     double garbagePhoneProb = 1e-4;
 
     // Silence that closes an utterance. Longer survives slow speakers'
     // pauses between words; shorter reports sooner.
     int endSilenceMs = 300;
+
+    // A phrase path must also explain its own frames well: its acoustic
+    // score per frame, relative to the best-scoring senone of each frame,
+    // may not fall below this (log base 1.0001; 0 disables). Speech that
+    // is not a phrase is forced through the phrase's phones and scores far
+    // below what the phrase's own speaker does.
+    int minAscrPerFrame = 0;
+
+    // Per-frame margin check: a second decoder with only the phone loop
+    // (each phone costing rivalPhoneProb) hears the same audio; a phrase is
+    // accepted only when its path beats the loop's by at least
+    // minMarginPerFrame per frame. Off when rivalPhoneProb is 0.
+    double rivalPhoneProb = 0;
+    int minMarginPerFrame = 0;
+
+    // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.
+    std::vector<std::pair<std::string, std::string>> engineArgs;
 };
 
 // The defaults above are placeholders; the tuned values live here so that
 // tools and tests share them.
 DecoderOptions defaultDecoderOptions();
+
+// One word of the best path, in frames of 10 ms.
+struct Segment {
+    std::string word;             // as the engine names it (alternates as word(2))
+    int startFrame = 0;
+    int endFrame = 0;             // inclusive
+    std::int32_t ascr = 0;        // acoustic score
+    int phones = 0;               // pronunciation length; 0 for fillers
+};
 
 // Per-utterance evidence, for tuning tools and diagnostics.
 struct UtteranceReport {
@@ -48,6 +75,15 @@ struct UtteranceReport {
     bool garbage = false;         // the phone loop won
     bool accepted = false;
     std::uint64_t endSample = 0;  // stream position when the utterance closed
+    std::vector<Segment> segments;  // best path, fillers included
+    int phraseFrames = 0;         // frames of the phrase's own words
+    std::int32_t phraseAscr = 0;  // their acoustic score
+    int phraseAscrPerFrame = 0;   // phraseAscr / phraseFrames
+    int phones = 0;               // phones of the phrase's words
+    std::int32_t posterior = 0;   // log posterior of the hypothesis (0 without a lattice)
+    std::int32_t rivalScore = 0;  // the loop-only decoder's path score
+    int marginPerFrame = 0;       // (score - rivalScore) / frames
+    const char* rejectedBy = "";  // which check refused an otherwise complete phrase
 };
 
 // Splits a phrase on blanks into lower-case words with punctuation trimmed
@@ -78,6 +114,9 @@ public:
     const std::vector<std::string>& unheardPhrases() const;
     const std::vector<std::string>& unknownWords() const;  // lower case, file order
     std::size_t hearablePhraseCount() const;
+    // The phrase index that hearing these words reports (normalised the way
+    // phrases are), or -1 when no phrase of the grammar consists of them.
+    int phraseIndexOf(const std::string& spoken) const;
 
     void onSpeechStarted(SpeechStarted cb);
     void onPhraseAccepted(PhraseAccepted cb);

@@ -9,17 +9,17 @@ say() {
     local voice=$1 speed=$2 text=$3 out=$4
     local raw="${out%.wav}.raw.wav"
     espeak-ng -v "$voice" -s "$speed" -w "$raw" "$text"
-    sox -q "$raw" -r 16000 -c 1 -b 16 "$out" gain -n -3 pad 0.4 0.8
+    sox -R -q "$raw" -r 16000 -c 1 -b 16 "$out" gain -n -3 pad 0.4 0.8
     rm -f "$raw"
 }
 
 # noise COLOUR SECONDS VOLUME OUT.wav — steady noise framed by silence.
 noise() {
     local colour=$1 secs=$2 vol=$3 out=$4
-    sox -q -n -r 16000 -c 1 -b 16 "$out" synth "$secs" "$colour" vol "$vol" pad 0.4 0.8
+    sox -R -q -n -r 16000 -c 1 -b 16 "$out" synth "$secs" "$colour" vol "$vol" pad 0.4 0.8
 }
 
 # silence SECONDS OUT.wav
 silence() {
-    sox -q -n -r 16000 -c 1 -b 16 "$2" trim 0 "$1"
+    sox -R -q -n -r 16000 -c 1 -b 16 "$2" trim 0 "$1"
 }

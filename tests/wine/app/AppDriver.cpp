@@ -1,0 +1,389 @@
+// Drives the real quillmere.exe (and quillmere-test.exe, which hears phrases
+// sent to it) under Wine through its windows, and checks what it does
+// through the store files, the windows' contents and a media player stand-in.
+//
+//   quillmere-driver CASE PROGRAM.exe [ARTIFACT-FOLDER]
+#include "Driver.h"
+#include "HeardPhrase.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+using namespace driver;
+
+namespace {
+
+const char* const kMain = "Quillmere Voice Vuredizara Program";
+const char* const kWordList = "Words/Phrases List";
+const char* const kAdd = "Add Word/Phrase";
+const std::string kHeader = "[Grammer]\r\ntype=cfg\r\n[<start>]\r\n";
+
+const std::vector<Entry> kThree = {
+    {"open notes", "C:\\Tools\\notes.exe", "Open"},
+    {"next", "String holder", "Next Track"},
+    {"say hi", "Hello there", "Message Prompt"},
+};
+
+struct Args {
+    std::string program;
+    std::string artifacts;
+};
+
+// Only the recognizer's failure to listen may be reported: under Wine there is
+// no speech engine, and each vocabulary reload says so once.
+void checkOnlyNotListening(const Program& p, const std::string& when)
+{
+    for (const auto& box : p.boxes())
+        check(box.find("not listening") != std::string::npos, "unexpected message box " + when + ": " + escaped(box));
+}
+
+// The main window's three lists, left to right: phrases, kinds, targets.
+struct Columns {
+    std::vector<std::string> left, middle, right;
+};
+Columns columns(HWND window)
+{
+    auto lists = byPosition(children(window, "ListBox"), true);
+    require(lists.size() == 3, "a window with three lists has " + std::to_string(lists.size()));
+    return {listItems(lists[0]), listItems(lists[1]), listItems(lists[2])};
+}
+
+HWND started(Program& p)
+{
+    HWND main = p.shown(kMain, 60000);
+    checkOnlyNotListening(p, "at start-up");
+    return main;
+}
+
+// ---------------------------------------------------------------- cases
+
+// Add two entries through the add window: a message with a typed target, and
+// a player command from the drop-down list, which stores "String holder".
+void addEntries(const Args& a)
+{
+    removeStore();
+    Program p(a.program);
+    HWND main = started(p);
+    checkStore({"", "", ""}, "after a first start");
+
+    p.chooseMenu(main, {"File", "Add New Word/Phrase"});
+    HWND add = p.shown(kAdd);
+    auto edits = byPosition(children(add, "Edit"), false);
+    require(edits.size() == 2, "the add window has two text boxes");
+    HWND phrase = edits[0], target = edits[1];
+    HWND save = childByText(add, "Button", "Save");
+    require(save != nullptr, "the add window has Save");
+
+    p.type(phrase, "say hi");
+    p.click(childByText(add, "Button", "Message Prompt"));
+    p.type(target, "Hello there");
+    p.click(save);
+    checkStore({kHeader + "<start>=say hi\r\n\r\n", "Hello there\r\n\r\n", "Message Prompt\r\n\r\n"}, "after the first Save");
+    checkEqual(text(phrase), "", "the phrase box after saving");
+    checkEqual(text(target), "", "the target box after saving");
+
+    p.type(phrase, "next song");
+    p.click(childByText(add, "Button", "Winamp Commands"));
+    check(!IsWindowEnabled(target), "the target box is disabled for player commands");
+    auto combos = children(add, "ComboBox");
+    require(combos.size() == 1, "the add window has one drop-down list");
+    check(IsWindowEnabled(combos[0]) != FALSE, "the drop-down list is enabled for player commands");
+    checkEqual(text(combos[0]), "Play", "the drop-down list's first choice");
+    p.chooseInCombo(combos[0], "Next Track");
+    p.click(save);
+    const StoreBytes two{kHeader + "<start>=say hi\r\n<start>=next song\r\n\r\n",
+                         "Hello there\r\n\r\nString holder\r\n\r\n", "Message Prompt\r\n\r\nNext Track\r\n\r\n"};
+    checkStore(two, "after the second Save");
+    checkOnlyNotListening(p, "while adding");
+
+    Columns c = columns(main);
+    checkEqual(c.left, {"say hi", "next song"}, "the main window's phrases");
+    checkEqual(c.middle, {"Message Prompt", "Next Track"}, "the main window's kinds");
+    checkEqual(c.right, {"Hello there", "String holder"}, "the main window's targets");
+
+    // A line break never reaches a store file: the box refuses it whole.
+    p.forgetBoxes();
+    p.type(phrase, "two\r\nlines");
+    check(text(phrase).find_first_of("\r\n") == std::string::npos,
+          "the phrase box holds a line break: " + escaped(text(phrase)));
+
+    p.act(main, WM_CLOSE);
+    DWORD code = 1;
+    require(p.exited(30000, &code), "the program did not end after closing");
+    checkStore(two, "after closing");
+}
+
+void deleteEntry(const Args& a)
+{
+    removeStore();
+    writeStore(canonicalStore(kThree));
+    Program p(a.program);
+    HWND main = started(p);
+    p.chooseMenu(main, {"File", "Edit Word List"});
+    HWND list = p.shown(kWordList);
+    Columns c = columns(list);
+    checkEqual(c.left, {"open notes", "next", "say hi"}, "the word list's phrases");
+    checkEqual(c.middle, {"Open", "Next Track", "Message Prompt"}, "the word list's kinds");
+    checkEqual(c.right, {"notes.exe", "String holder", "Hello there"}, "the word list's file names");
+
+    auto lists = byPosition(children(list, "ListBox"), true);
+    // A row picked in one column is picked in the other two.
+    p.selectRow(lists[1], 1);
+    check(listSelection(lists[0]) == 1 && listSelection(lists[2]) == 1, "the selection is mirrored across the columns");
+
+    p.forgetBoxes();
+    p.doubleClickRow(lists[2], 0);
+    checkEqual(p.boxes(), {"C:\\Tools\\notes.exe"}, "a double-click shows the full target");
+
+    p.selectRow(lists[1], 1);
+    p.forgetBoxes();
+    p.click(childByText(list, "Button", "Delete"));
+    checkOnlyNotListening(p, "after Delete");
+    const std::vector<Entry> left = {kThree[0], kThree[2]};
+    checkStore(canonicalStore(left), "after Delete");
+    c = columns(list);
+    checkEqual(c.left, {"open notes", "say hi"}, "the word list's phrases after Delete");
+    checkEqual(c.right, {"notes.exe", "Hello there"}, "the word list's file names after Delete");
+    checkEqual(columns(main).middle, {"Open", "Message Prompt"}, "the main window's kinds after Delete");
+}
+
+// Hide from the File menu hides all four windows; the tray icon's menu brings
+// back the main window alone.
+void hideAndShow(const Args& a)
+{
+    removeStore();
+    writeStore(canonicalStore(kThree));
+    Program p(a.program);
+    HWND main = started(p);
+    p.chooseMenu(main, {"File", "Edit Word List"});
+    p.shown(kWordList);
+    p.chooseMenu(main, {"File", "Add New Word/Phrase"});
+    p.shown(kAdd);
+
+    p.chooseMenu(main, {"File", "Hide"});
+    const std::vector<const char*> four = {kMain, kWordList, kAdd, "About"};
+    auto allHidden = [&] {
+        for (const char* caption : four)
+            if (!p.window(caption) || p.visible(caption))
+                return false;
+        return true;
+    };
+    check(waitUntil(allHidden, 10000, &p), "Hide hid the four windows");
+    for (const char* caption : four) {
+        check(p.window(caption) != nullptr, std::string("the window \"") + caption + "\" exists after Hide");
+        check(!p.visible(caption), std::string("the window \"") + caption + "\" is hidden after Hide");
+    }
+
+    // The tray icon's callback: pointer movement does nothing, a double click
+    // has its message, and a right click opens the pop-up menu.
+    const UINT tray = WM_APP + 1;
+    p.forgetBoxes();
+    p.act(main, tray, 1, WM_MOUSEMOVE);
+    p.act(main, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    check(p.boxes().empty(), "pointer movement opened a message box");
+    p.act(main, tray, 1, WM_LBUTTONDBLCLK);
+    checkEqual(p.boxes(), {"Dbl Click in the systray needs event"}, "the tray icon's double click");
+
+    PostMessageA(main, tray, 1, WM_RBUTTONUP);
+    HWND popup = nullptr;
+    require(waitUntil([&] { return (popup = p.openMenu()) != nullptr; }, 10000), "the tray icon's right click opened no menu");
+    // Where the menu can be read from here, its captions are checked too.
+    const auto captions = menuCaptions(reinterpret_cast<HMENU>(SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0)));
+    if (!captions.empty())
+        checkEqual(captions, {"Hide", "Show", "Disable", "Enable", "About"}, "the tray menu");
+    // Down twice picks the second item, Show.
+    Program::pressKeys(popup, {VK_DOWN, VK_DOWN, VK_RETURN});
+    check(waitUntil([&] { return p.visible(kMain); }, 10000, &p), "Show in the tray menu showed the main window");
+    check(!p.visible(kWordList) && !p.visible(kAdd) && !p.visible("About"), "Show brings back the main window only");
+}
+
+// Exit ends without saving; closing the main window saves the table first.
+// The files start in a layout the program reads but does not write, so
+// whether they were written shows in their bytes.
+void exitAndClose(const Args& a)
+{
+    struct Row {
+        const char* how;
+        bool saves;
+    };
+    const Row rows[] = {{"File menu Exit", false}, {"Exit button", false}, {"close box", true}};
+    const StoreBytes seeded{kHeader + "<start>=open notes\r<start>=say hi\r", "C:\\Tools\\notes.exe\r\nHello there\r\n",
+                            "Open\r\nMessage Prompt"};
+    const StoreBytes rewritten = canonicalStore({kThree[0], kThree[2]});
+    for (const Row& row : rows) {
+        std::printf(" %s\n", row.how);
+        removeStore();
+        writeStore(seeded);
+        Program p(a.program);
+        HWND main = started(p);
+        checkEqual(columns(main).left, {"open notes", "say hi"}, std::string("the phrases read before ") + row.how);
+        if (!std::strcmp(row.how, "File menu Exit"))
+            p.chooseMenu(main, {"File", "Exit"});
+        else if (!std::strcmp(row.how, "Exit button"))
+            p.click(childByText(main, "Button", "Exit"));
+        else
+            p.act(main, WM_CLOSE);
+        DWORD code = 99;
+        require(p.exited(30000, &code), std::string("the program did not end after ") + row.how);
+        check(code == 0, std::string("exit code after ") + row.how + ": " + std::to_string(code));
+        checkStore(row.saves ? rewritten : seeded, std::string("after ") + row.how);
+    }
+}
+
+bool hear(HWND main, const std::string& phrase)
+{
+    COPYDATASTRUCT data{qm::kHeardPhraseTag, static_cast<DWORD>(phrase.size()), const_cast<char*>(phrase.data())};
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 10000, &result) &&
+           result == TRUE;
+}
+
+void nextTrack(const Args& a)
+{
+    PlayerWindow player;
+    removeStore();
+    writeStore(canonicalStore(kThree));
+    Program p(a.program);
+    HWND main = p.shown(kMain);
+    check(p.boxes().empty(), "the scripted recognizer listens without a message box");
+    require(hear(main, "nothing like it") && hear(main, "next"), "the program took no phrase");
+    check(waitUntil([&] { return !player.codes().empty(); }, 10000, &p), "the player got no command");
+    // Everything heard so far has been handled once the program answers.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    check(player.codes() == std::vector<unsigned>{40048}, "the player got " + std::to_string(player.codes().size()) +
+                                                              " commands; want only 40048 (next track)");
+    auto lists = byPosition(children(main, "ListBox"), true);
+    check(listSelection(lists[0]) == 1, "the phrase heard is selected in the main window");
+    check(p.boxes().empty(), "a phrase for the player opened a message box");
+}
+
+void messagePrompt(const Args& a)
+{
+    removeStore();
+    writeStore(canonicalStore(kThree));
+    Program p(a.program);
+    HWND main = p.shown(kMain);
+    require(hear(main, "say hi"), "the program took no phrase");
+    HWND box = nullptr;
+    require(waitUntil([&] { return (box = p.openBox()) != nullptr; }, 10000), "no message box for \"say hi\"");
+    checkEqual(Program::boxText(box), "Hello there", "the message box's text");
+    p.answerBoxes();
+    checkEqual(p.boxes(), {"Hello there"}, "the message boxes");
+}
+
+// Hide and Show by voice: the main, word list and add windows go, the main
+// window alone comes back.
+void voiceHideShow(const Args& a)
+{
+    removeStore();
+    writeStore(canonicalStore({{"hide", "x", "Hide"}, {"show", "x", "Show"}}));
+    Program p(a.program);
+    HWND main = p.shown(kMain);
+    p.chooseMenu(main, {"File", "Edit Word List"});
+    p.shown(kWordList);
+    require(hear(main, "hide"), "the program took no phrase");
+    check(waitUntil([&] { return !p.visible(kMain) && !p.visible(kWordList); }, 10000, &p), "\"hide\" hid the windows");
+    require(hear(main, "show"), "the program took no phrase");
+    check(waitUntil([&] { return p.visible(kMain); }, 10000, &p), "\"show\" showed the main window");
+    check(!p.visible(kWordList), "\"show\" leaves the word list hidden");
+    check(p.boxes().empty(), "hiding and showing by voice opened a message box");
+}
+
+void screenshot(const Args& a)
+{
+    removeStore();
+    writeStore(canonicalStore(kThree));
+    Program p(a.program);
+    HWND main = started(p);
+    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    Sleep(500); // for the X server to show what was drawn
+    require(!a.artifacts.empty(), "no folder for the screenshot");
+    CreateDirectoryA(a.artifacts.c_str(), nullptr);
+    const std::string file = a.artifacts + "\\main-window.bmp";
+    Capture shot = Capture::of(main);
+    require(shot.taken() && shot.save(file), "no screenshot of the main window");
+    std::printf("  screenshot: %s\n", file.c_str());
+    // A list that holds items shows ink inside its border; one left blank
+    // (drawing switched off and never on again) shows none.
+    for (HWND list : byPosition(children(main, "ListBox"), true)) {
+        RECT r{};
+        GetWindowRect(list, &r);
+        InflateRect(&r, -4, -4);
+        const int ink = shot.inkIn(r);
+        check(ink > 20, "the list at x=" + std::to_string(r.left) + " holding " + std::to_string(listItems(list).size()) +
+                            " items shows " + std::to_string(ink) + " pixels of text");
+    }
+    check(shot.inkIn(shot.area) > 200, "the main window is drawn");
+}
+
+// How long from the start until the main window shows, for a small and for
+// the largest table. A figure for the record, not a requirement.
+void startupTime(const Args& a)
+{
+    for (int n : {30, 32767}) {
+        std::vector<Entry> entries;
+        for (int i = 0; i < n; ++i)
+            entries.push_back({"phrase " + std::to_string(i), "C:\\Targets\\file" + std::to_string(i) + ".exe",
+                               i % 2 ? "Open" : "Message Prompt"});
+        removeStore();
+        writeStore(canonicalStore(entries));
+        const double t0 = nowMs();
+        Program p(a.program);
+        double boxAt = -1;
+        HWND main = nullptr;
+        const bool shown = waitUntil([&] {
+            if (boxAt < 0 && p.openBox())
+                boxAt = nowMs() - t0;
+            return (main = p.window(kMain, true)) != nullptr;
+        }, 120000, &p);
+        const double t = nowMs() - t0;
+        require(shown, "the main window did not show with " + std::to_string(n) + " entries");
+        checkOnlyNotListening(p, "at start-up");
+        auto lists = byPosition(children(main, "ListBox"), true);
+        check(SendMessageA(lists[0], LB_GETCOUNT, 0, 0) == n, "the main window lists every entry");
+        std::printf("FIGURE startup %d entries: main window shown after %.0f ms", n, t);
+        if (boxAt >= 0)
+            std::printf(" (the start-up message box appeared after %.0f ms and was answered at once)", boxAt);
+        std::printf("\n");
+        const double c0 = nowMs();
+        p.act(main, WM_CLOSE);
+        require(p.exited(120000), "the program did not end");
+        std::printf("FIGURE close-and-save %d entries: %.0f ms\n", n, nowMs() - c0);
+        check(readFile(storePath("words.txt")) == canonicalStore(entries).words, "closing wrote the table back");
+    }
+}
+
+const std::map<std::string, void (*)(const Args&)> kCases = {
+    {"add", addEntries},          {"delete", deleteEntry},        {"hide-show", hideAndShow},
+    {"exit-close", exitAndClose}, {"next-track", nextTrack},      {"message-prompt", messagePrompt},
+    {"voice-hide-show", voiceHideShow}, {"screenshot", screenshot},   {"startup-time", startupTime},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3 || !kCases.count(argv[1])) {
+        std::fprintf(stderr, "usage: quillmere-driver CASE PROGRAM.exe [ARTIFACT-FOLDER]; cases:");
+        for (const auto& [name, fn] : kCases)
+            std::fprintf(stderr, " %s", name.c_str());
+        std::fprintf(stderr, "\n");
+        return 2;
+    }
+    Args args{windowsPath(argv[2]), argc > 3 ? windowsPath(argv[3]) : std::string()};
+    std::printf("case %s with %s\n", argv[1], args.program.c_str());
+    std::fflush(stdout);
+    try {
+        kCases.at(argv[1])(args);
+    } catch (const CaseAborted&) {
+        // Already reported.
+    } catch (const std::exception& e) {
+        check(false, e.what());
+    }
+    std::printf("%s: %d failure(s)\n", argv[1], failures());
+    return failures() == 0 ? 0 : 1;
+}

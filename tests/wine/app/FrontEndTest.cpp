@@ -1,0 +1,489 @@
+// The Win32 front end inside one process: the real windows of the four forms
+// over their models, with the desktop, recognizer and player faked. Message
+// boxes are recorded by the fake desktop, so nothing here waits for a user.
+#include "FakeBackends.h"
+#include "ControlBindings.h"
+#include "FakeDesktop.h"
+#include "Form1.h"
+#include "Form2.h"
+#include "Form3.h"
+#include "Form4.h"
+#include "Geometry.h"
+#include "ScriptedRecognizer.h"
+#include "TestFolder.h"
+#include "TrayIcon.h"
+#include "Win32Desktop.h"
+#include "Win32FrontEnd.h"
+#include "WindowSet.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace qm;
+using namespace qm::win32;
+
+namespace {
+
+const std::string kHeader = "[Grammer]\r\ntype=cfg\r\n[<start>]\r\n";
+const UINT kTrayCallback = WM_APP + 1;
+
+HWND hwndOf(const Form& f) { return reinterpret_cast<HWND>(f.hWnd); }
+
+std::string windowText(HWND w)
+{
+    char buf[1024] = {};
+    GetWindowTextA(w, buf, sizeof buf);
+    return buf;
+}
+
+std::vector<std::string> listItems(HWND list)
+{
+    std::vector<std::string> out;
+    const auto n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        char buf[1024] = {};
+        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(buf));
+        out.emplace_back(buf);
+    }
+    return out;
+}
+
+std::vector<std::string> menuCaptions(HMENU menu)
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char buf[256] = {};
+        GetMenuStringA(menu, static_cast<UINT>(i), buf, sizeof buf, MF_BYPOSITION);
+        out.emplace_back(buf);
+    }
+    return out;
+}
+
+// Runs what was posted, so deferred work (a window's destruction) is done.
+void pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// The four windows over a store of three entries.
+struct App {
+    test::TestFolder dir;
+    FakeDesktop desktop{dir.dir()};
+    Win32Desktop unusedDesktop; // the front end's owner of message boxes
+    Win32FrontEnd frontEnd{GetModuleHandleA(nullptr), unusedDesktop};
+    ScriptedRecognizer sr;
+    FakePlayer player;
+    FakeSession session;
+    WindowSet set{{desktop, frontEnd, sr, player, session}};
+
+    App()
+    {
+        dir.write("words.txt", kHeader + "<start>=open notes\r\n<start>=next\r\n<start>=say hi\r\n\r\n");
+        dir.write("dirs.txt", "C:\\Tools\\notes.exe\r\n\r\nString holder\r\n\r\nHello there\r\n\r\n");
+        dir.write("desc.txt", "Open\r\n\r\nNext Track\r\n\r\nMessage Prompt\r\n\r\n");
+        EXPECT_TRUE(set.start());
+        pump();
+    }
+    ~App()
+    {
+        // The windows go while their models exist.
+        frontEnd.closeAll();
+    }
+
+    Form1& f1() { return set.form1(); }
+    Form2& f2() { return set.form2(); }
+    Form3& f3() { return set.form3(); }
+    HWND main() { return hwndOf(f1()); }
+    // The native window of a control: the child whose id is the control's.
+    HWND native(const Form& form, const Control& c)
+    {
+        for (HWND w = GetWindow(hwndOf(form), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            RECT want = ControlRect(form, c, WindowDpi(hwndOf(form)));
+            RECT got{};
+            GetWindowRect(w, &got);
+            MapWindowPoints(nullptr, hwndOf(form), reinterpret_cast<POINT*>(&got), 2);
+            if (got.left == want.left && got.top == want.top && got.right - got.left == want.right - want.left)
+                return w;
+        }
+        return nullptr;
+    }
+    // What the control would report to its window.
+    void notify(const Form& form, HWND control, int code)
+    {
+        SendMessageA(hwndOf(form), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+    }
+};
+
+} // namespace
+
+// ---------------------------------------------------------------- geometry
+
+TEST(Geometry, TwipsBecomePixelsAtTheWindowsDpi)
+{
+    struct Case {
+        int twips, dpi, pixels;
+    } cases[] = {
+        {1440, 96, 96}, {15, 96, 1},   {9825, 96, 655}, {9825, 120, 819}, {9825, 144, 983},
+        {7, 96, 0},     {8, 96, 1},    {-360, 96, -24}, {-8, 96, -1},     {0, 192, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi << " DPI";
+}
+
+TEST(Geometry, ControlsInAFrameArePlacedFromTheFramesCorner)
+{
+    App app;
+    Form3& f = app.f3();
+    const int dpi = 96;
+    // Option2 sits at (240, 360) in Frame1, which sits at (120, 960).
+    RECT r = ControlRect(f, f.Option2, dpi);
+    EXPECT_EQ(r.left, TwipsToPixels(120 + 240, dpi));
+    EXPECT_EQ(r.top, TwipsToPixels(960 + 360, dpi));
+    // Option1 sits on the form itself.
+    r = ControlRect(f, f.Option1, dpi);
+    EXPECT_EQ(r.left, TwipsToPixels(1080, dpi));
+    EXPECT_EQ(r.top, TwipsToPixels(3360, dpi));
+}
+
+TEST(Geometry, ClientAreasAndPlacesFollowTheForms)
+{
+    App app;
+    app.f2().Show();
+    for (Form* f : std::vector<Form*>{&app.f1(), &app.f2(), &app.f3()}) {
+        const int dpi = WindowDpi(hwndOf(*f));
+        RECT client{};
+        GetClientRect(hwndOf(*f), &client);
+        EXPECT_EQ(client.right, TwipsToPixels(f->Style().clientWidth, dpi)) << f->Name();
+        EXPECT_EQ(client.bottom, TwipsToPixels(f->Style().clientHeight, dpi)) << f->Name();
+    }
+    // The word list window's client area starts where its form says.
+    POINT origin{0, 0};
+    ClientToScreen(hwndOf(app.f2()), &origin);
+    const int dpi = WindowDpi(hwndOf(app.f2()));
+    EXPECT_EQ(origin.x, TwipsToPixels(3015, dpi));
+    EXPECT_EQ(origin.y, TwipsToPixels(2730, dpi));
+    // The main window was centred when it first showed.
+    RECT outer{};
+    GetWindowRect(app.main(), &outer);
+    MONITORINFO m{};
+    m.cbSize = sizeof m;
+    GetMonitorInfoA(MonitorFromWindow(app.main(), MONITOR_DEFAULTTOPRIMARY), &m);
+    EXPECT_LE(std::abs((outer.left + outer.right) - (m.rcWork.left + m.rcWork.right)), 1);
+    EXPECT_LE(std::abs((outer.top + outer.bottom) - (m.rcWork.top + m.rcWork.bottom)), 1);
+}
+
+TEST(Geometry, FrameStylesMatchTheForms)
+{
+    App app;
+    app.f1().mnu_about_Click();
+    struct Case {
+        Form* form;
+        LONG on, off;
+    } cases[] = {
+        {&app.f1(), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_THICKFRAME | WS_MAXIMIZEBOX},
+        {&app.f2(), WS_CAPTION | WS_SYSMENU, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX},
+        {&app.f3(), WS_CAPTION | WS_SYSMENU, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX},
+        {&app.set.form4(), WS_OVERLAPPEDWINDOW, 0},
+    };
+    for (const auto& c : cases) {
+        const LONG style = GetWindowLongA(hwndOf(*c.form), GWL_STYLE);
+        EXPECT_EQ(style & c.on, c.on) << c.form->Name();
+        EXPECT_EQ(style & c.off, 0) << c.form->Name();
+    }
+}
+
+// ---------------------------------------------------------------- the tray
+
+TEST(TrayIcon, TheRecordIsTheFirstLayoutWithABlankPaddedTip)
+{
+    HWND w = reinterpret_cast<HWND>(0x1234);
+    HICON icon = reinterpret_cast<HICON>(0x5678);
+    NOTIFYICONDATAA r = TrayIconRecord(w, icon, "Quillmere Voice Vuredizara");
+    EXPECT_EQ(r.cbSize, 88u);
+    EXPECT_EQ(r.hWnd, w);
+    EXPECT_EQ(r.uID, 1u);
+    EXPECT_EQ(r.uFlags, 7u);
+    EXPECT_EQ(r.uCallbackMessage, static_cast<UINT>(WM_APP + 1));
+    EXPECT_EQ(r.hIcon, icon);
+    const std::string tip(r.szTip, 64);
+    EXPECT_EQ(tip, std::string("Quillmere Voice Vuredizara") + '\0' + std::string(64 - 27, ' '));
+
+    // A tip longer than the field keeps its first 63 bytes and the NUL.
+    NOTIFYICONDATAA longer = TrayIconRecord(w, icon, std::string(80, 'x'));
+    EXPECT_EQ(std::string(longer.szTip, 64), std::string(63, 'x') + '\0');
+}
+
+TEST(TrayIcon, OnlyTheRightButtonAndTheDoubleClickMeanSomething)
+{
+    struct Case {
+        UINT mouse;
+        TrayEvent event;
+    } cases[] = {
+        {WM_RBUTTONUP, TrayEvent::RightButtonUp}, {WM_LBUTTONDBLCLK, TrayEvent::LeftDoubleClick},
+        {WM_MOUSEMOVE, TrayEvent::None},          {WM_LBUTTONUP, TrayEvent::None},
+        {WM_RBUTTONDOWN, TrayEvent::None},        {WM_RBUTTONDBLCLK, TrayEvent::None},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeTrayCallback(c.mouse), c.event) << c.mouse;
+}
+
+TEST(TrayIcon, TheMainWindowRoutesItsCallback)
+{
+    App app;
+    SendMessageA(app.main(), kTrayCallback, 1, WM_MOUSEMOVE);
+    SendMessageA(app.main(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(app.desktop.messages.empty());
+    SendMessageA(app.main(), kTrayCallback, 1, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(app.desktop.messages, std::vector<std::string>{"Dbl Click in the systray needs event"});
+
+    // The pop-up menu takes the keys already waiting: Down twice is Show.
+    app.f1().mnu_hide_Click();
+    ASSERT_FALSE(IsWindowVisible(app.main()));
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
+        PostMessageA(app.main(), WM_KEYDOWN, key, 1);
+    SendMessageA(app.main(), kTrayCallback, 1, WM_RBUTTONUP);
+    pump();
+    EXPECT_TRUE(app.f1().Visible());
+    EXPECT_TRUE(IsWindowVisible(app.main()));
+    EXPECT_FALSE(IsWindowVisible(hwndOf(app.f2())));
+}
+
+// ---------------------------------------------------------------- forms and menus
+
+TEST(Forms, CaptionsAndMenusAreExact)
+{
+    App app;
+    EXPECT_EQ(windowText(app.main()), "Quillmere Voice Vuredizara Program");
+    EXPECT_EQ(windowText(hwndOf(app.f2())), "Words/Phrases List");
+    EXPECT_EQ(windowText(hwndOf(app.f3())), "Add Word/Phrase");
+    HMENU bar = GetMenu(app.main());
+    EXPECT_EQ(menuCaptions(bar), (std::vector<std::string>{"File", "Help"}));
+    EXPECT_EQ(menuCaptions(GetSubMenu(bar, 0)),
+              (std::vector<std::string>{"Add New Word/Phrase", "Edit Word List", "Hide",
+                                        "Disable Quillmere Voice Vuredizara Program", "Exit"}));
+    EXPECT_EQ(menuCaptions(GetSubMenu(bar, 1)), std::vector<std::string>{"About"});
+    EXPECT_EQ(GetMenu(hwndOf(app.f2())), nullptr);
+
+    struct Case {
+        Form* form;
+        Control* control;
+        const char* caption;
+    } cases[] = {
+        {&app.f1(), &app.f1().Label5, "File\\Message"}, {&app.f1(), &app.f1().Command5, "Exit"},
+        {&app.f2(), &app.f2().Command2, "Delete"},      {&app.f2(), &app.f2().Command1, "Close"},
+        {&app.f3(), &app.f3().Frame1, "Sytem Commands"}, {&app.f3(), &app.f3().Option9, "Hide The program"},
+        {&app.f3(), &app.f3().Label1, "Word/Phrase:"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(windowText(app.native(*c.form, *c.control)), c.caption) << c.control->Name();
+}
+
+TEST(Forms, AMenuItemRunsItsHandler)
+{
+    App app;
+    HMENU file = GetSubMenu(GetMenu(app.main()), 0);
+    SendMessageA(app.main(), WM_COMMAND, GetMenuItemID(file, 1), 0); // Edit Word List
+    EXPECT_TRUE(IsWindowVisible(hwndOf(app.f2())));
+    SendMessageA(app.main(), WM_COMMAND, GetMenuItemID(file, 2), 0); // Hide
+    EXPECT_FALSE(IsWindowVisible(app.main()));
+    EXPECT_FALSE(IsWindowVisible(hwndOf(app.f2())));
+    EXPECT_TRUE(app.set.form4Loaded());
+}
+
+TEST(Forms, ClosingFromTheFrameAsksTheForm)
+{
+    App app;
+    app.f2().Show();
+    SendMessageA(hwndOf(app.f2()), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(hwndOf(app.f2())));
+    EXPECT_FALSE(IsWindowVisible(hwndOf(app.f2())));
+
+    app.f1().mnu_about_Click();
+    HWND about = hwndOf(app.set.form4());
+    ASSERT_TRUE(IsWindowVisible(about));
+    SendMessageA(about, WM_CLOSE, 0, 0);
+    pump();
+    EXPECT_FALSE(app.set.form4Loaded());
+    EXPECT_FALSE(IsWindow(about));
+}
+
+// The add window's Close unloads it from inside its own click: the window
+// outlives the click and goes afterwards; the next load gets a new one.
+TEST(Forms, UnloadingFromItsOwnButtonDestroysTheWindowAfterwards)
+{
+    App app;
+    app.f1().mnu_addnewword_Click();
+    HWND old = hwndOf(app.f3());
+    HWND close = app.native(app.f3(), app.f3().Command2);
+    ASSERT_NE(close, nullptr);
+    SendMessageA(close, BM_CLICK, 0, 0);
+    pump();
+    EXPECT_FALSE(app.set.form3Loaded());
+    EXPECT_FALSE(IsWindow(old));
+    app.f1().mnu_addnewword_Click();
+    EXPECT_NE(hwndOf(app.f3()), old);
+    EXPECT_TRUE(IsWindowVisible(hwndOf(app.f3())));
+}
+
+// The dialog manager passes over option buttons that are not chosen, so with
+// none chosen Tab runs through the boxes and buttons by TabIndex and round.
+TEST(Forms, TabOrderFollowsTabIndex)
+{
+    App app;
+    Form3& f = app.f3();
+    app.f1().mnu_addnewword_Click();
+    HWND form = hwndOf(f);
+    const std::vector<Control*> order = {&f.Text1, &f.Text3, &f.Command1, &f.Command2, &f.Command3, &f.Combo1, &f.Text1};
+    for (size_t i = 0; i + 1 < order.size(); ++i) {
+        HWND next = GetNextDlgTabItem(form, app.native(f, *order[i]), FALSE);
+        EXPECT_EQ(next, app.native(f, *order[i + 1])) << "after " << order[i]->Name() << " came \"" << windowText(next) << "\"";
+    }
+}
+
+// Where two labels overlap, the later one is drawn on top, as the form has them.
+TEST(Forms, LaterControlsAreOnTopWhereTheyOverlap)
+{
+    App app;
+    RECT command{}, file{};
+    GetWindowRect(app.native(app.f1(), app.f1().Label3), &command);
+    GetWindowRect(app.native(app.f1(), app.f1().Label5), &file);
+    ASSERT_LT(file.left, command.right) << "the two labels overlap";
+    POINT inBoth{file.left + 1, file.top + 2};
+    ScreenToClient(app.main(), &inBoth);
+    EXPECT_EQ(ChildWindowFromPointEx(app.main(), inBoth, CWP_SKIPINVISIBLE), app.native(app.f1(), app.f1().Label5));
+}
+
+// ---------------------------------------------------------------- controls
+
+TEST(Controls, ListBoxesFollowTheirModels)
+{
+    App app;
+    Form1& f = app.f1();
+    HWND phrases = app.native(f, f.List1);
+    EXPECT_EQ(listItems(phrases), (std::vector<std::string>{"open notes", "next", "say hi"}));
+    EXPECT_EQ(listItems(app.native(f, f.List3)), (std::vector<std::string>{"Open", "Next Track", "Message Prompt"}));
+    EXPECT_EQ(listItems(app.native(app.f2(), app.f2().List3)),
+              (std::vector<std::string>{"notes.exe", "String holder", "Hello there"}));
+
+    f.List1.AddItem("added");
+    f.List1.setListIndex(3);
+    EXPECT_EQ(listItems(phrases).back(), "added");
+    EXPECT_EQ(SendMessageA(phrases, LB_GETCURSEL, 0, 0), 3);
+    f.List1.RemoveItem(1);
+    EXPECT_EQ(listItems(phrases), (std::vector<std::string>{"open notes", "say hi", "added"}));
+    EXPECT_EQ(SendMessageA(phrases, LB_GETCURSEL, 0, 0), 2);
+    f.List1.Clear();
+    EXPECT_EQ(SendMessageA(phrases, LB_GETCOUNT, 0, 0), 0);
+}
+
+TEST(Controls, PickingARowGoesIntoTheModelAndTheWordListMirrorsIt)
+{
+    App app;
+    Form2& f = app.f2();
+    HWND kinds = app.native(f, f.List2);
+    SendMessageA(kinds, LB_SETCURSEL, 2, 0);
+    app.notify(f, kinds, LBN_SELCHANGE);
+    EXPECT_EQ(f.List2.ListIndex(), 2);
+    EXPECT_EQ(SendMessageA(app.native(f, f.List1), LB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(SendMessageA(app.native(f, f.List3), LB_GETCURSEL, 0, 0), 2);
+
+    app.notify(f, kinds, LBN_DBLCLK);
+    EXPECT_EQ(app.desktop.messages, std::vector<std::string>{"Hello there"});
+}
+
+TEST(Controls, OptionButtonsShowTheirModelsValue)
+{
+    App app;
+    Form3& f = app.f3();
+    HWND shutDown = app.native(f, f.Option2), restart = app.native(f, f.Option5), open = app.native(f, f.Option1);
+    EXPECT_EQ(GetWindowLongA(shutDown, GWL_STYLE) & BS_TYPEMASK, BS_RADIOBUTTON);
+    SendMessageA(open, BM_CLICK, 0, 0);
+    SendMessageA(shutDown, BM_CLICK, 0, 0);
+    EXPECT_TRUE(f.Option2.Value());
+    EXPECT_EQ(SendMessageA(shutDown, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageA(open, BM_GETCHECK, 0, 0), BST_CHECKED) << "another container keeps its choice";
+    SendMessageA(restart, BM_CLICK, 0, 0);
+    EXPECT_EQ(SendMessageA(shutDown, BM_GETCHECK, 0, 0), BST_UNCHECKED) << "the frame's other button clears";
+    EXPECT_EQ(f.selectedKind(), "Restart");
+    EXPECT_FALSE(IsWindowEnabled(app.native(f, f.Text3))) << "the model disabled the target box";
+    EXPECT_FALSE(IsWindowEnabled(app.native(f, f.Combo1)));
+}
+
+TEST(Controls, TextBoxesTakeTypingAndRefuseLineBreaks)
+{
+    App app;
+    Form3& f = app.f3();
+    HWND phrase = app.native(f, f.Text1);
+    SetWindowTextA(phrase, "play it");
+    EXPECT_EQ(f.Text1.Text(), "play it");
+    SetWindowTextA(phrase, "two\r\nlines");
+    EXPECT_EQ(f.Text1.Text(), "play it");
+    EXPECT_EQ(windowText(phrase), "play it") << "the box shows the model's text again";
+    ASSERT_EQ(app.desktop.messages.size(), 1u);
+    f.Text1.setText("");
+    EXPECT_EQ(windowText(phrase), "");
+}
+
+TEST(Controls, TheDropDownListFollowsAndFeedsItsModel)
+{
+    App app;
+    Form3& f = app.f3();
+    HWND combo = app.native(f, f.Combo1);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 9);
+    EXPECT_EQ(windowText(combo), "Play");
+    SendMessageA(combo, CB_SETCURSEL, 2, 0);
+    app.notify(f, combo, CBN_SELCHANGE);
+    EXPECT_EQ(f.Combo1.ListIndex(), 2);
+    EXPECT_EQ(f.Combo1.Text(), "Next Track");
+    f.Combo1.setText("typed");
+    EXPECT_EQ(windowText(combo), "typed");
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+}
+
+TEST(Controls, ButtonsClickTheirModelsAndThePictureShowsOnCue)
+{
+    App app;
+    HWND indicator = app.native(app.f1(), app.f1().Image1);
+    ASSERT_NE(indicator, nullptr);
+    EXPECT_FALSE(IsWindowVisible(indicator));
+    app.f1().DirectSR1_PhraseStart(0, 0);
+    EXPECT_TRUE(IsWindowVisible(indicator));
+    app.sr.say("next");
+    EXPECT_FALSE(IsWindowVisible(indicator));
+    EXPECT_EQ(app.player.codes, std::vector<int32_t>{40048});
+
+    SendMessageA(app.native(app.f1(), app.f1().Command5), BM_CLICK, 0, 0);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "Exit ends the loop";
+}
+
+TEST(Controls, TheIndicatorIsABorderedBlueSquare)
+{
+    // Drawn at the picture's own size, the square is where the picture has it.
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 50, 50);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    RECT all{0, 0, 50, 50};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DrawIndicator(dc, all);
+    struct Case {
+        int x, y;
+        COLORREF colour;
+    } cases[] = {
+        {7, 11, RGB(255, 255, 255)}, {8, 11, RGB(0, 0, 0)},     {38, 41, RGB(0, 0, 0)},
+        {9, 12, RGB(26, 83, 161)},   {37, 40, RGB(26, 83, 161)}, {39, 42, RGB(255, 255, 255)},
+        {8, 10, RGB(255, 255, 255)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GetPixel(dc, c.x, c.y) & 0xFFFFFF, c.colour) << "(" << c.x << ", " << c.y << ")";
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}

@@ -39,11 +39,17 @@ FormWindow::FormWindow(Win32FrontEnd& frontEnd, Form& form, Menu* menuBar) : fro
             }
         });
     style_ = FrameWindowStyle(form.Style().frame) | WS_CLIPCHILDREN;
+    // A form that stays on top is made so: its load asks again, but a hidden
+    // window is not always moved into the topmost band when asked later.
+    exStyle_ = form.Style().topmost ? WS_EX_TOPMOST : 0;
     // Made at the system's default place and size, then sized at the DPI of
     // the monitor it landed on.
-    CreateWindowExA(0, kWindowClass, form.Caption().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+    CreateWindowExA(exStyle_, kWindowClass, form.Caption().c_str(), style_, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, nullptr, menu_ ? menu_->handle() : nullptr, frontEnd.instance(), this);
     form.hWnd = reinterpret_cast<NativeHandle>(hwnd_);
+    // The class has the icons too; set on the window, other programs can ask for them.
+    SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(frontEnd.icon(true)));
+    SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(frontEnd.icon(false)));
     dpi_ = WindowDpi(hwnd_);
     makeFont();
     sizeWindow(form.Style().placement == Placement::Fixed);
@@ -263,26 +269,29 @@ void FormWindow::sizeWindow(bool move)
 {
     const FormStyle& style = form_->Style();
     const bool hasMenu = menu_ != nullptr;
-    const RECT around = WindowRectAroundClient(style, style_, 0, hasMenu, dpi_);
+    const RECT around = WindowRectAroundClient(style, style_, exStyle_, hasMenu, dpi_);
+    const int wantWidth = TwipsToPixels(style.clientWidth, dpi_);
+    const int wantHeight = TwipsToPixels(style.clientHeight, dpi_);
+    const POINT wantOrigin{TwipsToPixels(style.left, dpi_), TwipsToPixels(style.top, dpi_)};
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    int x = 0, y = 0;
-    if (move) {
-        x = TwipsToPixels(style.left, dpi_) + around.left;
-        y = TwipsToPixels(style.top, dpi_) + around.top;
-    } else {
+    if (!move)
         flags |= SWP_NOMOVE;
-    }
-    SetWindowPos(hwnd_, nullptr, x, y, around.right - around.left, around.bottom - around.top, flags);
-    // A menu bar that wraps onto a second line takes client height; give it back.
+    SetWindowPos(hwnd_, nullptr, wantOrigin.x + around.left, wantOrigin.y + around.top, around.right - around.left,
+                 around.bottom - around.top, flags);
+    // The frame the system drew may differ from the one it computed (a menu
+    // bar that wraps onto a second line, metrics of another DPI): measure the
+    // client area and correct the outer rectangle by the difference.
     RECT client{};
     GetClientRect(hwnd_, &client);
-    const int wantedHeight = TwipsToPixels(style.clientHeight, dpi_);
-    if (client.bottom != wantedHeight) {
+    POINT origin{0, 0};
+    ClientToScreen(hwnd_, &origin);
+    const int dw = wantWidth - client.right, dh = wantHeight - client.bottom;
+    const int dx = move ? wantOrigin.x - origin.x : 0, dy = move ? wantOrigin.y - origin.y : 0;
+    if (dw || dh || dx || dy) {
         RECT outer{};
         GetWindowRect(hwnd_, &outer);
-        SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left,
-                     outer.bottom - outer.top + wantedHeight - client.bottom,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+        SetWindowPos(hwnd_, nullptr, outer.left + dx, outer.top + dy, outer.right - outer.left + dw,
+                     outer.bottom - outer.top + dh, flags);
     }
 }
 

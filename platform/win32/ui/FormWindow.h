@@ -65,6 +65,7 @@ private:
     Form* form_;
     HWND hwnd_ = nullptr;
     DWORD style_ = 0;
+    DWORD exStyle_ = 0;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     HFONT font_ = nullptr;
     HWND toolTips_ = nullptr;

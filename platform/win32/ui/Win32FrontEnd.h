@@ -49,6 +49,7 @@ public:
 
     // For the form windows.
     HINSTANCE instance() const { return instance_; }
+    HICON icon(bool big) const { return big ? bigIcon_ : smallIcon_; }
     win32::MenuIds& menuIds() { return *menuIds_; }
     void menuCommand(int id);
     // The main window's own messages: the tray's, the taskbar's restart and

@@ -8,7 +8,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <map>
+#include <set>
 
 using namespace driver;
 
@@ -160,6 +162,21 @@ void hideAndShow(const Args& a)
     p.shown(kWordList);
     p.chooseMenu(main, {"File", "Add New Word/Phrase"});
     p.shown(kAdd);
+
+    p.chooseMenu(main, {"Help", "About"});
+    p.shown("About");
+
+    // The main, word list and add windows stay above other windows. (Wine
+    // answers no other process's WM_GETICON; FrontEndTest checks the icons.)
+    struct Expect {
+        const char* caption;
+        bool topmost;
+    } windows[] = {{kMain, true}, {kWordList, true}, {kAdd, true}, {"About", false}};
+    for (const auto& w : windows) {
+        HWND h = p.window(w.caption);
+        check(((GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) == w.topmost,
+              std::string("the window \"") + w.caption + (w.topmost ? "\" is topmost" : "\" is not topmost"));
+    }
 
     p.chooseMenu(main, {"File", "Hide"});
     const std::vector<const char*> four = {kMain, kWordList, kAdd, "About"};
@@ -318,6 +335,72 @@ void screenshot(const Args& a)
                             " items shows " + std::to_string(ink) + " pixels of text");
     }
     check(shot.inkIn(shot.area) > 200, "the main window is drawn");
+
+    // The About window's picture, stretched into its box.
+    p.chooseMenu(main, {"Help", "About"});
+    HWND about = p.shown("About");
+    HWND picture = nullptr;
+    for (HWND c : children(about, "Static"))
+        if (text(c).empty())
+            picture = c;
+    require(picture != nullptr, "the About window has its picture");
+    Sleep(500);
+    Capture aboutShot = Capture::of(about);
+    require(aboutShot.taken() && aboutShot.save(a.artifacts + "\\about-window.bmp"), "no screenshot of the About window");
+    RECT r{};
+    GetWindowRect(picture, &r);
+    check(aboutShot.inkIn(r) > (r.right - r.left) * (r.bottom - r.top) / 4, "the About picture fills its box");
+}
+
+// What the program carries besides its code: the icon in its eight images,
+// the About picture, the manifest and the version record.
+void resources(const Args& a)
+{
+    HMODULE exe = LoadLibraryExA(a.program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    require(exe != nullptr, "cannot open " + a.program + " for its resources");
+    auto resource = [&](LPCSTR type, int id) {
+        HRSRC found = FindResourceA(exe, MAKEINTRESOURCEA(id), type);
+        if (!found)
+            return std::string();
+        const auto* p = static_cast<const char*>(LockResource(LoadResource(exe, found)));
+        return std::string(p, SizeofResource(exe, found));
+    };
+
+    // The icon directory: a 6-byte header, then 14 bytes per image.
+    const std::string icons = resource(RT_GROUP_ICON, 1);
+    require(icons.size() >= 6, "the program has no icon");
+    const int count = static_cast<unsigned char>(icons[4]) | (static_cast<unsigned char>(icons[5]) << 8);
+    std::multiset<std::pair<int, int>> images; // (size, bits per pixel)
+    for (int i = 0; i < count && 6 + 14 * (i + 1) <= static_cast<int>(icons.size()); ++i) {
+        const auto* e = reinterpret_cast<const unsigned char*>(icons.data() + 6 + 14 * i);
+        const int size = e[0] ? e[0] : 256;
+        images.insert({size, e[6] | (e[7] << 8)});
+    }
+    const std::multiset<std::pair<int, int>> want = {{32, 4}, {16, 4}, {48, 8}, {32, 8}, {16, 8}, {48, 32}, {32, 32}, {16, 32}};
+    check(images == want, "the icon has the eight images (" + std::to_string(images.size()) + " found)");
+
+    const std::string picture = resource(RT_BITMAP, 101);
+    require(picture.size() >= sizeof(BITMAPINFOHEADER), "the program has no About picture");
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, picture.data(), sizeof header);
+    check(header.biWidth == 1024 && header.biHeight == 768 && header.biBitCount == 24, "the About picture is 1024 x 768 at 24 bits");
+
+    const std::string manifest = resource(RT_MANIFEST, 1);
+    for (const char* needed : {"Microsoft.Windows.Common-Controls", "6.0.0.0", "<dpiAware", "<dpiAwareness"})
+        check(manifest.find(needed) != std::string::npos, std::string("the manifest has ") + needed);
+    // Without an execution level, Windows virtualizes the store's files for a standard user.
+    for (const char* absent : {"requestedExecutionLevel", "trustInfo"})
+        check(manifest.find(absent) == std::string::npos, std::string("the manifest has no ") + absent);
+
+    const std::string version = resource(RT_VERSION, 1);
+    auto hasText = [&](const std::string& s) {
+        std::wstring w(s.begin(), s.end());
+        return std::search(version.begin(), version.end(), reinterpret_cast<const char*>(w.data()),
+                           reinterpret_cast<const char*>(w.data() + w.size())) != version.end();
+    };
+    check(hasText("ProductName") && hasText("Quillmere Voice Command"), "the version record names the product");
+    check(hasText("OriginalFilename") && hasText("quillmere.exe"), "the version record names the file");
+    FreeLibrary(exe);
 }
 
 // How long from the start until the main window shows, for a small and for
@@ -360,7 +443,7 @@ void startupTime(const Args& a)
 const std::map<std::string, void (*)(const Args&)> kCases = {
     {"add", addEntries},          {"delete", deleteEntry},        {"hide-show", hideAndShow},
     {"exit-close", exitAndClose}, {"next-track", nextTrack},      {"message-prompt", messagePrompt},
-    {"voice-hide-show", voiceHideShow}, {"screenshot", screenshot},   {"startup-time", startupTime},
+    {"voice-hide-show", voiceHideShow}, {"screenshot", screenshot}, {"resources", resources},   {"startup-time", startupTime},
 };
 
 } // namespace

@@ -70,10 +70,20 @@ void pump()
     }
 }
 
+// The fake desktop, but windows asked to stay on top do.
+struct Desktop : FakeDesktop {
+    using FakeDesktop::FakeDesktop;
+    void makeTopmost(NativeHandle window) override
+    {
+        FakeDesktop::makeTopmost(window);
+        SetWindowPos(reinterpret_cast<HWND>(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+};
+
 // The four windows over a store of three entries.
 struct App {
     test::TestFolder dir;
-    FakeDesktop desktop{dir.dir()};
+    Desktop desktop{dir.dir()};
     Win32Desktop unusedDesktop; // the front end's owner of message boxes
     Win32FrontEnd frontEnd{GetModuleHandleA(nullptr), unusedDesktop};
     ScriptedRecognizer sr;
@@ -486,4 +496,66 @@ TEST(Controls, TheIndicatorIsABorderedBlueSquare)
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
+}
+
+// Moved to a monitor of another DPI, a form lays itself out again there.
+TEST(Geometry, ANewDpiLaysTheFormOutAgain)
+{
+    App app;
+    Form2& f = app.f2();
+    HWND w = hwndOf(f);
+    const int dpi = 144;
+    RECT suggested{100, 80, 100 + 900, 80 + 500};
+    SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    RECT client{};
+    GetClientRect(w, &client);
+    EXPECT_EQ(client.right, TwipsToPixels(f.Style().clientWidth, dpi));
+    EXPECT_EQ(client.bottom, TwipsToPixels(f.Style().clientHeight, dpi));
+    RECT outer{};
+    GetWindowRect(w, &outer);
+    EXPECT_EQ(outer.left, suggested.left) << "the window goes where the system suggests";
+    EXPECT_EQ(outer.top, suggested.top);
+    for (Control* c : {static_cast<Control*>(&f.List3), static_cast<Control*>(&f.Command1)}) {
+        RECT want = ControlRect(f, *c, dpi);
+        HWND native = nullptr;
+        for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT r{};
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&r), 2);
+            // A list box keeps to whole rows, so its height is its own.
+            if (r.left == want.left && r.top == want.top && r.right == want.right)
+                native = child;
+        }
+        EXPECT_NE(native, nullptr) << c->Name() << " is at its place for " << dpi << " DPI";
+    }
+}
+
+// The main, word list and add windows stay above others from the start.
+TEST(Forms, TheFormsThatAskForItStayOnTop)
+{
+    App app;
+    const auto& asked = app.desktop.topmost;
+    for (Form* f : std::vector<Form*>{&app.f1(), &app.f2(), &app.f3()}) {
+        EXPECT_NE(std::find(asked.begin(), asked.end(), f->hWnd), asked.end()) << f->Name();
+        EXPECT_TRUE(GetWindowLongA(hwndOf(*f), GWL_EXSTYLE) & WS_EX_TOPMOST) << f->Name();
+    }
+    app.f1().mnu_about_Click();
+    EXPECT_FALSE(GetWindowLongA(hwndOf(app.set.form4()), GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST(Forms, AllFourCarryTheProgramsIcon)
+{
+    App app;
+    app.f1().mnu_about_Click();
+    const auto big = SendMessageA(app.main(), WM_GETICON, ICON_BIG, 0);
+    const auto small = SendMessageA(app.main(), WM_GETICON, ICON_SMALL, 0);
+    // This test program carries the program's resources, so the icon is ours,
+    // not the system's stand-in.
+    EXPECT_NE(big, 0);
+    EXPECT_NE(small, 0);
+    EXPECT_NE(reinterpret_cast<HICON>(big), LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)));
+    for (Form* f : std::vector<Form*>{&app.f2(), &app.f3(), &app.set.form4()}) {
+        EXPECT_EQ(SendMessageA(hwndOf(*f), WM_GETICON, ICON_BIG, 0), big) << f->Name();
+        EXPECT_EQ(SendMessageA(hwndOf(*f), WM_GETICON, ICON_SMALL, 0), small) << f->Name();
+    }
 }

@@ -1,0 +1,22 @@
+#!/bin/sh
+# Checks the shape of a built Windows program without running it: 32-bit,
+# the GUI subsystem, and no DLL beyond those that Windows itself ships (the
+# C++ runtime and the threads library are linked in, never shipped beside).
+#
+#   check-program.sh OBJDUMP PROGRAM.exe
+set -eu
+objdump="$1"
+exe="$2"
+headers=$("$objdump" -p "$exe")
+status=0
+echo "$headers" | grep -Eq '^Magic[[:space:]]+010b' || { echo "$exe is not a 32-bit (PE32) program"; status=1; }
+echo "$headers" | grep -Eq '^Subsystem[[:space:]]+00000002' || { echo "$exe is not a GUI-subsystem program"; status=1; }
+system="advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll user32.dll version.dll"
+for dll in $(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z'); do
+    echo "imports $dll"
+    case " $system " in
+    *" $dll "*) ;;
+    *) echo "$exe needs $dll, which Windows does not ship"; status=1 ;;
+    esac
+done
+exit $status

@@ -1,5 +1,8 @@
 #include "LiveRecognizer.h"
 
+#include "QtDesktop.h"
+#include "UnheardPhrases.h"
+
 #include "speech/sphinx/PulseCapture.h"
 #include "speech/sphinx/SphinxRecognizer.h"
 
@@ -39,7 +42,11 @@ public:
     }
 
     void Deactivate() override { engine_.Deactivate(); }
-    void GrammarFromFile(const std::string& path) override { engine_.GrammarFromFile(path); }
+    void GrammarFromFile(const std::string& path) override
+    {
+        engine_.GrammarFromFile(path);
+        tellAboutUnheardPhrases();
+    }
 
     void Activate() override
     {
@@ -60,8 +67,27 @@ public:
     }
 
 private:
+    void tellAboutUnheardPhrases()
+    {
+        const std::string text = UnheardPhrasesMessage(engine_.unheardPhrases(), engine_.unknownWords());
+        // The reload's retry may load twice; the user is told once.
+        if (text.empty() || telling_)
+            return;
+        telling_ = true;
+        // Shown once the reload is over: a box opened here would run the
+        // event loop in the middle of refilling the lists.
+        QMetaObject::invokeMethod(
+            context_,
+            [this, text] {
+                telling_ = false;
+                QtDesktop().messageBox(text);
+            },
+            Qt::QueuedConnection);
+    }
+
     SphinxRecognizer engine_;
     PulseCapture capture_;
+    bool telling_ = false;
     QObject* context_ = new QObject;
 };
 

@@ -31,55 +31,36 @@ bool WindowSet::start()
     return true;
 }
 
-Form2& WindowSet::form2()
+// Creates a window on first use: its native window first, then its load steps.
+template <typename F>
+F& WindowSet::loaded(std::unique_ptr<F>& slot)
 {
-    if (!form2_) {
-        form2_ = std::make_unique<Form2>(*this);
-        services.frontEnd.bind(*form2_);
-        form2_->Form_Load();
-    }
-    return *form2_;
-}
-
-Form3& WindowSet::form3()
-{
-    if (!form3_) {
+    if (!slot) {
+        // A form unloaded earlier has returned from its handler by now.
         unloaded_.clear();
-        form3_ = std::make_unique<Form3>(*this);
-        services.frontEnd.bind(*form3_);
-        form3_->Form_Load();
+        slot = std::make_unique<F>(*this);
+        services.frontEnd.bind(*slot);
+        slot->Form_Load();
     }
-    return *form3_;
+    return *slot;
 }
 
-Form4& WindowSet::form4()
+// Hides and drops a window; the next use loads a fresh one.
+template <typename F>
+void WindowSet::unload(std::unique_ptr<F>& slot)
 {
-    if (!form4_) {
-        unloaded_.clear();
-        form4_ = std::make_unique<Form4>(*this);
-        services.frontEnd.bind(*form4_);
-        form4_->Form_Load();
-    }
-    return *form4_;
-}
-
-void WindowSet::unloadForm3()
-{
-    if (!form3_)
+    if (!slot)
         return;
-    form3_->Hide();
-    services.frontEnd.unbind(*form3_);
-    unloaded_.push_back(std::move(form3_));
+    slot->Hide();
+    services.frontEnd.unbind(*slot);
+    unloaded_.push_back(std::move(slot));
 }
 
-void WindowSet::unloadForm4()
-{
-    if (!form4_)
-        return;
-    form4_->Hide();
-    services.frontEnd.unbind(*form4_);
-    unloaded_.push_back(std::move(form4_));
-}
+Form2& WindowSet::form2() { return loaded(form2_); }
+Form3& WindowSet::form3() { return loaded(form3_); }
+Form4& WindowSet::form4() { return loaded(form4_); }
+void WindowSet::unloadForm3() { unload(form3_); }
+void WindowSet::unloadForm4() { unload(form4_); }
 
 void WindowSet::hideAll()
 {

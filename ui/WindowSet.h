@@ -65,6 +65,11 @@ public:
     bool trayShown() const { return trayShown_; }
 
 private:
+    template <typename F>
+    F& loaded(std::unique_ptr<F>& slot);
+    template <typename F>
+    void unload(std::unique_ptr<F>& slot);
+
     std::unique_ptr<Form1> form1_;
     std::unique_ptr<Form2> form2_;
     std::unique_ptr<Form3> form3_;

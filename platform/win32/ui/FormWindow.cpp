@@ -362,15 +362,33 @@ void FormWindow::createToolTips()
             // Long tips wrap instead of running off the screen.
             SendMessageA(toolTips_, TTM_SETMAXTIPWIDTH, 0, TwipsToPixels(4500, dpi_));
         }
-        // The size of the record that both the old and the new common controls take.
+        // The size of the record that both the old and the new common controls
+        // take. No TTF_SUBCLASS: a subclassed list box pays for the tip on
+        // every message, 32,767 LB_ADDSTRINGs included; the message loop
+        // relays the pointer's messages instead (relayToToolTips).
         TTTOOLINFOA tool{};
         tool.cbSize = TTTOOLINFOA_V2_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.uFlags = TTF_IDISHWND;
         tool.hwnd = hwnd_;
         tool.uId = reinterpret_cast<UINT_PTR>(c->hwnd());
         tool.lpszText = const_cast<char*>(tip.c_str());
         SendMessageA(toolTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
+}
+
+FormWindow* FormWindow::of(HWND window)
+{
+    HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    char name[64] = {};
+    if (!root || !GetClassNameA(root, name, sizeof name) || lstrcmpiA(name, kWindowClass) != 0)
+        return nullptr;
+    return reinterpret_cast<FormWindow*>(GetWindowLongPtrA(root, GWLP_USERDATA));
+}
+
+void FormWindow::relayToToolTips(const MSG& msg) const
+{
+    if (toolTips_ && msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST)
+        SendMessageA(toolTips_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 ControlBinding* FormWindow::bindingById(int id) const

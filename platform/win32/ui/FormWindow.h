@@ -38,6 +38,11 @@ public:
     // Destroys the window now; for the end of the program.
     void destroyNow();
 
+    // The form window a window belongs to, itself or as a control; or null.
+    static FormWindow* of(HWND window);
+    // Hands a pointer message for one of the form's controls to its tips.
+    void relayToToolTips(const MSG& msg) const;
+
 private:
     static LRESULT CALLBACK procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT route(UINT msg, WPARAM wp, LPARAM lp);

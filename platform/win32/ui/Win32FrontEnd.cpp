@@ -209,6 +209,10 @@ int Win32FrontEnd::run()
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1)
             break;
+        if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) {
+            if (const FormWindow* form = FormWindow::of(msg.hwnd))
+                form->relayToToolTips(msg);
+        }
         // Tab, the arrow keys and Enter move between the active form's controls.
         if (active_ && IsDialogMessageA(active_, &msg))
             continue;

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <cstring>
 
 using namespace qm;
@@ -557,5 +559,39 @@ TEST(Forms, AllFourCarryTheProgramsIcon)
     for (Form* f : std::vector<Form*>{&app.f2(), &app.f3(), &app.set.form4()}) {
         EXPECT_EQ(SendMessageA(hwndOf(*f), WM_GETICON, ICON_BIG, 0), big) << f->Name();
         EXPECT_EQ(SendMessageA(hwndOf(*f), WM_GETICON, ICON_SMALL, 0), small) << f->Name();
+    }
+}
+
+// Each control with a tip text has its tip, with that text.
+TEST(Forms, ToolTipsCarryTheModelsTexts)
+{
+    App app;
+    struct Case {
+        Form* form;
+        Control* control;
+    } cases[] = {
+        {&app.f2(), &app.f2().List1}, {&app.f2(), &app.f2().List2}, {&app.f2(), &app.f2().List3},
+        {&app.f3(), &app.f3().Text1}, {&app.f3(), &app.f3().Text3},
+    };
+    for (const auto& c : cases) {
+        HWND form = hwndOf(*c.form);
+        HWND tips = nullptr;
+        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (GetWindow(w, GW_OWNER) == form && lstrcmpiA(cls, TOOLTIPS_CLASSA) == 0)
+                tips = w;
+        }
+        ASSERT_NE(tips, nullptr) << c.form->Name() << " has tips";
+        // The ANSI message gives at most 80 characters back; the wide one all.
+        std::vector<wchar_t> text(1024, L'\0');
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.hwnd = form;
+        tool.uId = reinterpret_cast<UINT_PTR>(app.native(*c.form, *c.control));
+        tool.lpszText = text.data();
+        SendMessageW(tips, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+        const std::string want = c.control->ToolTipText();
+        EXPECT_EQ(std::wstring(text.data()), std::wstring(want.begin(), want.end())) << c.control->Name();
     }
 }

@@ -45,7 +45,6 @@ Win32FrontEnd::Win32FrontEnd(HINSTANCE instance, Win32Desktop& desktop)
 Win32FrontEnd::~Win32FrontEnd()
 {
     closeAll();
-    popups_.clear();
 }
 
 // ---------------------------------------------------------------- forms
@@ -103,6 +102,8 @@ void Win32FrontEnd::closeAll()
     for (FormWindow* w : left)
         w->destroyNow();
     bound_.clear();
+    // The pop-up menus stop following their models too.
+    popups_.clear();
 }
 
 void Win32FrontEnd::activated(HWND window, bool active)

@@ -38,7 +38,9 @@ public:
 
     // Runs the message loop until quit(); returns the exit code.
     int run();
-    // Destroys every window that is left, while the models still exist.
+    // Destroys every window and menu that is left. Call it while the models
+    // still exist: the bindings stop following them. The destructor calls it
+    // again, which then finds nothing left.
     void closeAll();
 
     // Another handler for the main window's messages, asked before the

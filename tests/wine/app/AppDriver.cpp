@@ -213,6 +213,12 @@ void hideAndShow(const Args& a)
     Program::pressKeys(popup, {VK_DOWN, VK_DOWN, VK_RETURN});
     check(waitUntil([&] { return p.visible(kMain); }, 10000, &p), "Show in the tray menu showed the main window");
     check(!p.visible(kWordList) && !p.visible(kAdd) && !p.visible("About"), "Show brings back the main window only");
+
+    // Having had its pop-up menu, the program still ends cleanly.
+    p.act(main, WM_CLOSE);
+    DWORD code = 99;
+    require(p.exited(30000, &code), "the program did not end after closing");
+    check(code == 0, "exit code after closing: " + std::to_string(code));
 }
 
 // Exit ends without saving; closing the main window saves the table first.

@@ -38,7 +38,7 @@ Win32FrontEnd::Win32FrontEnd(HINSTANCE instance, Win32Desktop& desktop)
     bigIcon_ = programIcon(instance, GetSystemMetrics(SM_CXICON));
     smallIcon_ = programIcon(instance, GetSystemMetrics(SM_CXSMICON));
     FormWindow::registerClass(instance, bigIcon_, smallIcon_);
-    // Explorer broadcasts this when it starts again; the icon must be re-added.
+    // The shell broadcasts this when its taskbar starts again; the icon must be added again.
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
 }
 
@@ -49,6 +49,8 @@ Win32FrontEnd::~Win32FrontEnd()
 
 // ---------------------------------------------------------------- forms
 
+// The main window is the one form with a menu bar and the tray icon; it owns
+// the message boxes.
 void Win32FrontEnd::bind(Form& form)
 {
     auto* mainForm = dynamic_cast<Form1*>(&form);
@@ -145,19 +147,15 @@ void Win32FrontEnd::popupMenu(Menu& menu)
 bool Win32FrontEnd::addTrayIcon(const std::string& tip)
 {
     trayTip_ = tip;
-    if (!main_)
-        return false;
-    NOTIFYICONDATAA record = win32::TrayIconRecord(main_, smallIcon_, tip);
-    trayShown_ = Shell_NotifyIconA(NIM_ADD, &record) != FALSE;
-    return trayShown_;
+    return addTrayIconAgain();
 }
 
-void Win32FrontEnd::addTrayIconAgain()
+bool Win32FrontEnd::addTrayIconAgain()
 {
     if (!main_ || trayTip_.empty())
-        return;
+        return false;
     NOTIFYICONDATAA record = win32::TrayIconRecord(main_, smallIcon_, trayTip_);
-    trayShown_ = Shell_NotifyIconA(NIM_ADD, &record) != FALSE;
+    return Shell_NotifyIconA(NIM_ADD, &record) != FALSE;
 }
 
 void Win32FrontEnd::removeTrayIcon()
@@ -166,7 +164,7 @@ void Win32FrontEnd::removeTrayIcon()
         return;
     NOTIFYICONDATAA record = win32::TrayIconRecord(main_, smallIcon_, trayTip_);
     Shell_NotifyIconA(NIM_DELETE, &record);
-    trayShown_ = false;
+    // Removed for good: a restarted taskbar does not get it back.
     trayTip_.clear();
 }
 
@@ -191,8 +189,7 @@ bool Win32FrontEnd::mainWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
         return true;
     }
     if (msg == taskbarCreated_ && taskbarCreated_ != 0) {
-        if (!trayTip_.empty())
-            addTrayIconAgain();
+        addTrayIconAgain();
         result = 0;
         return true;
     }

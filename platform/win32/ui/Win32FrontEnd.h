@@ -61,7 +61,8 @@ public:
     void released(win32::FormWindow* window);
 
 private:
-    void addTrayIconAgain();
+    // Adds the icon with the tip last given, unless it was removed.
+    bool addTrayIconAgain();
 
     HINSTANCE instance_;
     Win32Desktop& desktop_;
@@ -75,7 +76,6 @@ private:
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     UINT taskbarCreated_ = 0;
-    bool trayShown_ = false;
     std::string trayTip_;
     MessageHook hook_;
 };

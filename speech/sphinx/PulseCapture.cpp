@@ -23,17 +23,17 @@ PulseCapture::~PulseCapture() { stop(); }
 
 void PulseCapture::start(Sink sink, std::string appName) {
     stop();
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = 16000;
-    spec.channels = 1;
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_S16LE;
+    format.rate = 16000;
+    format.channels = 1;
     // Small fragments keep the delay between speech and decoding short.
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.fragsize = 3200;  // 100 ms
     int err = 0;
     auto stream = std::make_unique<Stream>();
-    stream->pa = pa_simple_new(nullptr, appName.c_str(), PA_STREAM_RECORD, nullptr, "voice commands", &spec, nullptr,
+    stream->pa = pa_simple_new(nullptr, appName.c_str(), PA_STREAM_RECORD, nullptr, "voice commands", &format, nullptr,
                                &attr, &err);
     if (!stream->pa) throw std::runtime_error(std::string("cannot open the microphone: ") + pa_strerror(err));
     stream_ = std::move(stream);

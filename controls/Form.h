@@ -36,7 +36,15 @@ public:
     // The container a control sits in: the form itself (empty) or a frame's name.
     const std::string& ContainerOf(const Control& c) const;
 
-    void Show() { setVisible(true); }
+    // Showing a window that already shows brings it back to the front,
+    // restored if it was minimised.
+    void Show()
+    {
+        if (Visible())
+            notify(Change::Visible);
+        else
+            setVisible(true);
+    }
     void Hide() { setVisible(false); }
 
     // The native window, once a front end made one.

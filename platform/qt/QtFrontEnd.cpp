@@ -289,6 +289,8 @@ void QtFrontEnd::bind(Form& form)
         case Change::Visible:
             if (w.form->Visible()) {
                 place(w);
+                if (w.top->isMinimized())
+                    w.top->showNormal();
                 w.top->show();
                 w.top->raise();
                 w.top->activateWindow();

@@ -269,6 +269,11 @@ TEST(QtMirror, WindowsShowAndHideWithTheirForms)
     app.f1().mnu_show1_Click();
     EXPECT_TRUE(app.window(app.f1())->isVisible());
     EXPECT_FALSE(app.window(app.f3())->isVisible());
+
+    // "Show" on a minimised main window brings it back.
+    app.window(app.f1())->showMinimized();
+    app.f1().mnu_show1_Click();
+    EXPECT_FALSE(app.window(app.f1())->isMinimized());
 }
 
 TEST(QtMirror, TheIndicatorShowsWhileAPhraseIsHeard)

@@ -239,7 +239,7 @@ void FormWindow::modelChanged(Change change)
             if (!shownBefore_ && form_->Style().placement == Placement::CenterScreen)
                 centreOnScreen();
             shownBefore_ = true;
-            ShowWindow(hwnd_, SW_SHOW);
+            ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
         } else {
             ShowWindow(hwnd_, SW_HIDE);
         }

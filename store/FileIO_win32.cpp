@@ -1,6 +1,8 @@
 #include "FileIO.h"
 
 #include <stdexcept>
+#include "Win32Error.h"
+
 #include <windows.h>
 
 namespace qm::fileio {
@@ -9,15 +11,8 @@ namespace {
 
 std::string systemMessage(DWORD err)
 {
-    char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, err, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string msg = n ? std::string(text, n) : "error " + std::to_string(err);
-    if (text)
-        LocalFree(text);
-    while (!msg.empty() && (msg.back() == '\r' || msg.back() == '\n' || msg.back() == ' ' || msg.back() == '.'))
-        msg.pop_back();
-    return msg;
+    std::string msg = Win32ErrorText(err);
+    return msg.empty() ? "error " + std::to_string(err) : msg;
 }
 
 std::runtime_error systemError(const std::string& path, DWORD err)

@@ -1,6 +1,7 @@
 #include "SapiRecognizer.h"
 
 #include "GrammarReader.h"
+#include "Win32Error.h"
 
 #include <windows.h>
 #include <sapi.h>
@@ -65,14 +66,7 @@ constexpr const wchar_t* kPhraseProperty = L"phrase";
 
 std::string hresultText(HRESULT hr)
 {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string msg = n ? std::string(text, n) : std::string();
-    if (text)
-        LocalFree(text);
-    while (!msg.empty() && (msg.back() == '\r' || msg.back() == '\n' || msg.back() == ' ' || msg.back() == '.'))
-        msg.pop_back();
+    const std::string msg = Win32ErrorText(static_cast<DWORD>(hr));
     char code[16];
     std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
     return msg.empty() ? std::string("error ") + code : msg + ", " + code;

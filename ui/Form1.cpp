@@ -10,6 +10,7 @@ namespace qm {
 Form1::Form1(WindowSet& set)
     : Form("Form1", {"Quillmere Voice Vuredizara Program", FrameStyle::FixedSingleMinimize, 9825, 2055,
                      Placement::CenterScreen, 0, 0, true}),
+      DirectSR1(set.services.DirectSR1),
       set_(set)
 {
     own(wordph).setCaption("Word/Phrase");

@@ -3,6 +3,9 @@
 // indicator, the Exit button, the menu bar and the tray pop-up menu.
 #include "CommandTable.h"
 #include "Form.h"
+#include "Recognizer.h"
+
+#include <memory>
 
 namespace qm {
 
@@ -22,6 +25,12 @@ public:
     ListBox List2{"List2", {4920, 240, 4815, 1230}};
     Image Image1{"Image1", {120, 1440, 630, 510}, "indicator"};
     CommandButton Command5{"Command5", {8400, 1680, 1335, 315}};
+
+    // The recognizer the window listens with. The window has room for a
+    // second one, DirectSR2, which nothing creates or calls: a second live
+    // engine would only hold the microphone and memory twice.
+    Recognizer& DirectSR1;
+    std::unique_ptr<Recognizer> DirectSR2;
 
     // The menu bar (File, Help) and, apart, the tray pop-up menu.
     Menu menuBar{"menuBar", ""};

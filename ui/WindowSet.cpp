@@ -9,7 +9,7 @@ namespace qm {
 
 WindowSet::WindowSet(Services s) : services(s), form1_(std::make_unique<Form1>(*this))
 {
-    services.DirectSR1.setEvents({
+    form1_->DirectSR1.setEvents({
         [this](int32_t a, int32_t b) { form1_->DirectSR1_PhraseStart(a, b); },
         [this](int32_t a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5, const std::string& p, const std::string& a7,
                int32_t a8) { form1_->DirectSR1_PhraseFinish(a1, a2, a3, a4, a5, p, a7, a8); },
@@ -91,7 +91,7 @@ void WindowSet::end()
 
 VocabularyContext WindowSet::vocabulary()
 {
-    return VocabularyContext{services.DirectSR1, paths, form1_->table(),
+    return VocabularyContext{form1_->DirectSR1, paths, form1_->table(),
                              [this] {
                                  Form2& f = form2();
                                  return DisplayCopy{f.List1, f.List2, f.List3};

@@ -8,6 +8,7 @@
 //   -r P       phone probability of the loop-only rival decoder (0: none)
 //   -m N       minimum margin per frame over the rival
 //   -a N       minimum acoustic score per phrase frame (0: no check)
+//   -e F       frames per phone the first and last word must exceed
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxDecoder.h"
@@ -29,6 +30,8 @@ int main(int argc, char** argv) {
             options.rivalPhoneProb = std::stod(val);
         } else if (opt == "-m") {
             options.minMarginPerFrame = std::stoi(val);
+        } else if (opt == "-e") {
+            options.minEdgeFramesPerPhone = std::stod(val);
         } else if (opt == "-a") {
             options.minAscrPerFrame = std::stoi(val);
         } else if (opt == "-o" && val.find('=') != std::string::npos) {

@@ -49,6 +49,14 @@ struct DecoderOptions {
     double rivalPhoneProb = 0;
     int minMarginPerFrame = 0;
 
+    // The first and the last word of an accepted phrase must each last more
+    // than this many frames per phone of their pronunciation (0 disables).
+    // The search can only finish a phrase by squeezing a missing edge word
+    // into the onset or the tail of other speech ("back" heard as "go back",
+    // "scroll" as "scroll up"), where it gets close to the model's minimum
+    // of 3 frames per phone.
+    double minEdgeFramesPerPhone = 0;
+
     // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.
     std::vector<std::pair<std::string, std::string>> engineArgs;
 };
@@ -83,6 +91,7 @@ struct UtteranceReport {
     std::int32_t posterior = 0;   // log posterior of the hypothesis (0 without a lattice)
     std::int32_t rivalScore = 0;  // the loop-only decoder's path score
     int marginPerFrame = 0;       // (score - rivalScore) / frames
+    double edgeFramesPerPhone = 0;  // the shorter of the first and last word, per phone
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
 };
 

@@ -1,13 +1,11 @@
 // Development probe: decodes WAV files against a phrase list and prints the
 // evidence behind every accept/reject decision, one utterance per line:
-//   file end_ms accepted phone_loop_won frames phrase_frames ascr_per_frame
+//   file end_ms accepted frames phrase_frames ascr_per_frame
 //   phones posterior words segments margin_per_frame
 // where segments are word:first_frame-last_frame:ascr. The phrase list is
 // plain text, one phrase per line. Options, for sweeping the decision:
-//   -g P       phone loop probability per phone
 //   -r P       phone probability of the loop-only rival decoder (0: none)
 //   -m N       minimum margin per frame over the rival
-//   -a N       minimum acoustic score per phrase frame (0: no check)
 //   -e F       frames per phone the first and last word must exceed
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
@@ -24,16 +22,12 @@ int main(int argc, char** argv) {
     int i = 1;
     for (; i + 1 < argc && argv[i][0] == '-' && argv[i][1] != '\0' && argv[i][2] == '\0'; i += 2) {
         const std::string opt = argv[i], val = argv[i + 1];
-        if (opt == "-g") {
-            options.garbagePhoneProb = std::stod(val);
-        } else if (opt == "-r") {
+        if (opt == "-r") {
             options.rivalPhoneProb = std::stod(val);
         } else if (opt == "-m") {
             options.minMarginPerFrame = std::stoi(val);
         } else if (opt == "-e") {
             options.minEdgeFramesPerPhone = std::stod(val);
-        } else if (opt == "-a") {
-            options.minAscrPerFrame = std::stoi(val);
         } else if (opt == "-o" && val.find('=') != std::string::npos) {
             const auto eq = val.find('=');
             options.engineArgs.emplace_back(val.substr(0, eq), val.substr(eq + 1));
@@ -43,7 +37,7 @@ int main(int argc, char** argv) {
         }
     }
     if (argc - i < 2) {
-        std::cerr << "usage: quillmere-speech-score [-g P] [-a N] [-o NAME=V]... PHRASES.txt FILE.wav...\n";
+        std::cerr << "usage: quillmere-speech-score [-r P] [-m N] [-e F] [-o NAME=V]... PHRASES.txt FILE.wav...\n";
         return 2;
     }
     std::vector<std::string> phrases;
@@ -66,9 +60,9 @@ int main(int argc, char** argv) {
                 for (const auto& g : r.segments)
                     segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
                             std::to_string(g.ascr) + ' ';
-                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\n", file.c_str(),
+                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\n", file.c_str(),
                             static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
-                            r.garbage ? 1 : 0, r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones,
+                            r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones,
                             r.posterior, r.words.c_str(), segs.c_str(), r.marginPerFrame);
             });
             dec.process(pcm.data(), pcm.size());

@@ -26,21 +26,9 @@ struct DecoderOptions {
     // en-us-phone.lm.bin.
     std::string modelDir = "/usr/share/pocketsphinx/model/en-us";
 
-    // The grammar may hold, beside the phrases, a loop of arbitrary phones
-    // that each cost this probability; an utterance the loop explains better
-    // than any phrase is rejected. Smaller accepts more; 0 leaves it out.
-    double garbagePhoneProb = 1e-4;
-
     // Silence that closes an utterance. Longer survives slow speakers'
     // pauses between words; shorter reports sooner.
     int endSilenceMs = 300;
-
-    // A phrase path must also explain its own frames well: its acoustic
-    // score per frame, relative to the best-scoring senone of each frame,
-    // may not fall below this (log base 1.0001; 0 disables). Speech that
-    // is not a phrase is forced through the phrase's phones and scores far
-    // below what the phrase's own speaker does.
-    int minAscrPerFrame = 0;
 
     // Per-frame margin check: a second decoder with only the phone loop
     // (each phone costing rivalPhoneProb) hears the same audio; a phrase is
@@ -80,7 +68,6 @@ struct UtteranceReport {
     int phraseIndex = -1;         // phrase those words map to, or -1
     int frames = 0;               // speech frames decoded
     std::int32_t score = 0;       // best path score
-    bool garbage = false;         // the phone loop won
     bool accepted = false;
     std::uint64_t endSample = 0;  // stream position when the utterance closed
     std::vector<Segment> segments;  // best path, fillers included

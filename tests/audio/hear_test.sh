@@ -73,6 +73,19 @@ sox cmd0.wav trimmed.wav reverse silence 1 0.005 0.5% reverse
 speech_end=$(( $(soxi -s trimmed.wav) / 16 ))
 [ "${first_ms:-0}" -ge "$speech_end" ] || fail "event at $first_ms ms, before the phrase ended at $speech_end ms"
 
+# --- Near misses: talk that shares words with the phrases, or is one word
+# of a phrase ("back" of "go back"), each file on its own, says nothing.
+near=("back" "next week" "go home" "stop it" "the back door is open" "what time does the shop open")
+near_files=()
+for j in "${!near[@]}"; do
+    for v in en-us en-us+f3 en-gb; do
+        say "$v" 150 "${near[$j]}" "near${j}_$v.wav"
+        near_files+=("near${j}_$v.wav")
+    done
+done
+"$hear" words.txt "${near_files[@]}" > near.tsv 2> /dev/null || fail "near misses: exit $?"
+[ ! -s near.tsv ] || fail "near misses fired: $(cat near.tsv)"
+
 # --- Refusals: exit 2 with a message that says what is wrong.
 sox -q -n -r 8000 -c 2 -b 16 stereo8k.wav synth 0.5 sine 440
 sox -q -n -r 16000 -c 1 -b 32 -e floating-point float.wav synth 0.5 sine 440

@@ -7,7 +7,9 @@
 // Writers take it exclusively for the whole of a save; readers take it shared,
 // so that they never see one save's words.txt with another's dirs.txt. The
 // lock is the system's (flock on Linux, LockFileEx on Windows): it goes with
-// the process, also when the process is killed.
+// the process, also when the process is killed. It is not re-entrant: a
+// second StoreLock on the same folder in the same process waits for the first
+// as another program's would, so take it once, around the outermost step.
 #include <chrono>
 #include <string>
 

@@ -146,8 +146,10 @@ DeleteOutcome DeleteFilesByPattern(const std::string& pattern, const std::string
         else if (out.error.empty())
             out.error = dir + "/" + entry + ": " + reason(errno);
     }
+    // A relative pattern names the folder it was looked for in.
     if (files == 0)
-        out.error = pattern + ": no file matches (only plain files are deleted, never folders, links or devices)";
+        out.error = pattern + ": no file matches" + (pattern[0] == '/' ? "" : " in " + dir) +
+                    " (only plain files are deleted, never folders, links or devices)";
     return out;
 }
 

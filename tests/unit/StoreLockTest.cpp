@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <thread>
+#include <vector>
 
 using namespace qm;
 using Mode = StoreLock::Mode;
@@ -102,4 +104,85 @@ TEST(StoreLock, ASaveThatCannotGetTheLockWritesNothingAndSaysWhy)
     }
     SaveStoreFiles(paths, table);
     EXPECT_EQ(dir.read("desc.txt"), "Show\r\n\r\n");
+}
+
+namespace {
+
+struct Snapshot {
+    std::vector<std::string> phrases, targets, kinds;
+    bool operator==(const Snapshot&) const = default;
+};
+
+struct OwnTable {
+    ListBox l1{"List1"}, l2{"List2"}, l3{"List3"};
+    CommandTable table{l1, l2, l3};
+};
+
+Snapshot tableOf(const char* prefix, int n)
+{
+    Snapshot s;
+    for (int i = 0; i < n; ++i) {
+        s.phrases.push_back(prefix + std::to_string(i));
+        s.targets.push_back(std::string("target ") + prefix + std::to_string(i));
+        s.kinds.push_back(i % 2 ? "Open" : "Message Prompt");
+    }
+    return s;
+}
+
+void save(const StorePaths& paths, const Snapshot& s)
+{
+    OwnTable t;
+    for (size_t i = 0; i < s.phrases.size(); ++i)
+        t.table.append(s.phrases[i], s.targets[i], s.kinds[i]);
+    SaveStoreFiles(paths, t.table);
+}
+
+Snapshot read(const StorePaths& paths)
+{
+    OwnTable t, copy;
+    DisplayCopy display{copy.l1, copy.l2, copy.l3};
+    ReadStoreFiles(paths, t.table, display);
+    Snapshot s;
+    for (int i = 0; i < t.l1.ListCount(); ++i)
+        s.phrases.push_back(t.l1.List(i));
+    for (int i = 0; i < t.l2.ListCount(); ++i)
+        s.targets.push_back(t.l2.List(i));
+    for (int i = 0; i < t.l3.ListCount(); ++i)
+        s.kinds.push_back(t.l3.List(i));
+    return s;
+}
+
+} // namespace
+
+// Two writers saving different tables over and over, and a reader reading
+// between them: every read finds one whole table, never a mix of two saves.
+// Each holds its own lock, as two programs would.
+TEST(StoreLock, TwoWritersAndAReaderNeverMeetHalfWay)
+{
+    test::TestFolder dir;
+    const StorePaths paths = EnsureStoreFiles(dir.dir());
+    const Snapshot a = tableOf("alpha ", 3), b = tableOf("beta ", 5);
+    save(paths, a);
+
+    std::atomic<int> failures{0};
+    auto writer = [&](const Snapshot& s) {
+        for (int i = 0; i < 60; ++i) {
+            try {
+                save(paths, s);
+            } catch (const StoreError& e) {
+                ADD_FAILURE() << e.what();
+                ++failures;
+            }
+        }
+    };
+    std::thread wa(writer, std::cref(a)), wb(writer, std::cref(b));
+    int mixed = 0, reads = 0;
+    for (; reads < 120; ++reads) {
+        const Snapshot got = read(paths);
+        mixed += (got == a || got == b) ? 0 : 1;
+    }
+    wa.join();
+    wb.join();
+    EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
+    EXPECT_EQ(failures.load(), 0);
 }

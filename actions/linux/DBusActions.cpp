@@ -3,8 +3,8 @@
 //
 // Every call blocks for its reply, with a short timeout: the caller expects a
 // command to have been delivered when Execute returns, and a hung or missing
-// peer must never hang the program. Errors are dropped on purpose; with no bus,
-// no player or a refused request, nothing happens.
+// peer must never hang the program. With no bus, no player or a refused
+// request nothing happens; the caller only learns why, for its log.
 //
 // Only blocking calls are made. Qt serves its D-Bus connections from a thread
 // of its own, so they need no running event loop, and they work even before a
@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 
 #include <unistd.h>
 
@@ -39,6 +40,15 @@ QDBusMessage callBlocking(const QDBusConnection& bus, const QDBusMessage& messag
 }
 
 bool succeeded(const QDBusMessage& reply) { return reply.type() == QDBusMessage::ReplyMessage; }
+
+// Empty for a reply, else the bus's own name and text of the error.
+std::string failure(const QDBusMessage& reply)
+{
+    if (succeeded(reply))
+        return {};
+    const QString name = reply.errorName().isEmpty() ? QStringLiteral("no reply") : reply.errorName();
+    return (name + QStringLiteral(": ") + reply.errorMessage()).toStdString();
+}
 
 // A timed-out peer is not asked again within the same request.
 bool timedOut(const QDBusMessage& reply)
@@ -91,19 +101,19 @@ class MprisPlayer : public PlayerBackend {
 public:
     bool playerRunning() override { return !playerNames(QDBusConnection::sessionBus()).isEmpty(); }
 
-    void sendCommand(int32_t code) override
+    std::string sendCommand(int32_t code) override
     {
         switch (code) {
-        case 40045: callPlayer(QStringLiteral("Play")); break;
-        case 40046: callPlayer(QStringLiteral("PlayPause")); break;
-        case 40048: callPlayer(QStringLiteral("Next")); break;
-        case 40044: callPlayer(QStringLiteral("Previous")); break;
-        case 40058: stepVolume(+kVolumeStep); break;
-        case 40059: stepVolume(-kVolumeStep); break;
-        case 40148: callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(kSeekStepMicroseconds)}); break;
-        case 40144: callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(-kSeekStepMicroseconds)}); break;
-        case 40001: call(kMprisRoot, QStringLiteral("Quit")); break;
-        default: break; // codes the player has no counterpart for
+        case 40045: return callPlayer(QStringLiteral("Play"));
+        case 40046: return callPlayer(QStringLiteral("PlayPause"));
+        case 40048: return callPlayer(QStringLiteral("Next"));
+        case 40044: return callPlayer(QStringLiteral("Previous"));
+        case 40058: return stepVolume(+kVolumeStep);
+        case 40059: return stepVolume(-kVolumeStep);
+        case 40148: return callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(kSeekStepMicroseconds)});
+        case 40144: return callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(-kSeekStepMicroseconds)});
+        case 40001: return call(kMprisRoot, QStringLiteral("Quit"));
+        default: return "the player has no command " + std::to_string(code);
         }
     }
 
@@ -143,34 +153,44 @@ private:
         return names.constFirst();
     }
 
-    static void call(const QString& interface, const QString& method, const QVariantList& arguments = {})
+    static std::string noPlayer(const QDBusConnection& bus)
     {
-        const QDBusConnection bus = QDBusConnection::sessionBus();
-        const auto player = choosePlayer(bus);
-        if (!player)
-            return;
-        QDBusMessage message = QDBusMessage::createMethodCall(*player, kMprisPath, interface, method);
-        message.setArguments(arguments);
-        callBlocking(bus, message);
+        if (!bus.isConnected())
+            return "no session bus to find a media player on";
+        return "no media player is running (no " + kMprisPrefix.toStdString() + "* name on the session bus)";
     }
 
-    static void callPlayer(const QString& method, const QVariantList& arguments = {}) { call(kMprisPlayer, method, arguments); }
-
-    static void stepVolume(double delta)
+    static std::string call(const QString& interface, const QString& method, const QVariantList& arguments = {})
     {
         const QDBusConnection bus = QDBusConnection::sessionBus();
         const auto player = choosePlayer(bus);
         if (!player)
-            return;
+            return noPlayer(bus);
+        QDBusMessage message = QDBusMessage::createMethodCall(*player, kMprisPath, interface, method);
+        message.setArguments(arguments);
+        return failure(callBlocking(bus, message));
+    }
+
+    static std::string callPlayer(const QString& method, const QVariantList& arguments = {})
+    {
+        return call(kMprisPlayer, method, arguments);
+    }
+
+    static std::string stepVolume(double delta)
+    {
+        const QDBusConnection bus = QDBusConnection::sessionBus();
+        const auto player = choosePlayer(bus);
+        if (!player)
+            return noPlayer(bus);
         // Without a readable level there is nothing to step from; writing a
         // guess would jump the volume.
         const auto volume = propertyValue(getProperty(bus, *player, kMprisPath, kMprisPlayer, QStringLiteral("Volume")));
         if (!volume || volume->typeId() != QMetaType::Double)
-            return;
+            return player->toStdString() + " does not tell its volume";
         QDBusMessage set = QDBusMessage::createMethodCall(*player, kMprisPath, kPropertiesInterface, QStringLiteral("Set"));
         set << kMprisPlayer << QStringLiteral("Volume")
             << QVariant::fromValue(QDBusVariant(steppedVolume(volume->toDouble(), delta)));
-        callBlocking(bus, set);
+        return failure(callBlocking(bus, set));
     }
 };
 
@@ -187,22 +207,22 @@ public:
     // this user may power off, reboot or end the session, and refuses if not.
     void enableShutdownPrivilege() override {}
 
-    void requestSessionEnd(int32_t option, uint32_t) override
+    std::string requestSessionEnd(int32_t option, uint32_t) override
     {
         // The flags only matter to the other desktop. logind has no "force";
         // requests are non-interactive, so nothing waits on a password prompt.
         const QDBusConnection bus = QDBusConnection::systemBus();
         if (!bus.isConnected())
-            return;
+            return "no system bus to reach logind on: " + bus.lastError().message().toStdString();
         switch (option) {
         case 1:
-        case 8: callManager(bus, QStringLiteral("PowerOff"), {false}); break;
-        case 2: callManager(bus, QStringLiteral("Reboot"), {false}); break;
+        case 8: return failure(callManager(bus, QStringLiteral("PowerOff"), {false}));
+        case 2: return failure(callManager(bus, QStringLiteral("Reboot"), {false}));
         case 0:
             if (const auto id = ownSessionId(bus))
-                callManager(bus, QStringLiteral("TerminateSession"), {*id});
-            break;
-        default: break;
+                return failure(callManager(bus, QStringLiteral("TerminateSession"), {*id}));
+            return "logind knows no session of this program";
+        default: return {};
         }
     }
 

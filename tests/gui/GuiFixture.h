@@ -39,7 +39,11 @@ public:
         dialogAnswers.pop_front();
         return answer;
     }
-    void openTarget(const std::string& target, NativeHandle) override { opened.push_back(target); }
+    std::string openTarget(const std::string& target, NativeHandle) override
+    {
+        opened.push_back(target);
+        return {};
+    }
 
     std::vector<std::string> messages;
     std::deque<std::optional<std::string>> dialogAnswers;

@@ -2,9 +2,10 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+
+#include <optional>
 
 namespace qm {
 
@@ -29,6 +30,57 @@ QString resolvePath(const QString& path, const QString& home)
 }
 
 bool isProgramFile(const QFileInfo& info) { return info.isFile() && info.isExecutable(); }
+
+// Words as a POSIX shell splits them, with its quoting and nothing else: no
+// variables, globs, redirections or command substitution. Nothing for an
+// unclosed quote or a trailing backslash.
+std::optional<QStringList> splitShellWords(const QString& text)
+{
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')) {
+            if (inWord)
+                words << word;
+            word.clear();
+            inWord = false;
+            continue;
+        }
+        inWord = true;
+        if (c == QLatin1Char('\'')) {
+            const qsizetype end = text.indexOf(QLatin1Char('\''), i + 1);
+            if (end < 0)
+                return std::nullopt;
+            word += text.mid(i + 1, end - i - 1);
+            i = end;
+        } else if (c == QLatin1Char('"')) {
+            for (++i;; ++i) {
+                if (i >= text.size())
+                    return std::nullopt;
+                const QChar d = text[i];
+                if (d == QLatin1Char('"'))
+                    break;
+                // Inside double quotes a backslash escapes only these.
+                if (d == QLatin1Char('\\') && i + 1 < text.size() &&
+                    QStringLiteral("\"\\$`").contains(text[i + 1]))
+                    word += text[++i];
+                else
+                    word += d;
+            }
+        } else if (c == QLatin1Char('\\')) {
+            if (i + 1 >= text.size())
+                return std::nullopt;
+            word += text[++i];
+        } else {
+            word += c;
+        }
+    }
+    if (inWord)
+        words << word;
+    return words;
+}
 
 OpenPlan nothing(const QString& why)
 {
@@ -68,7 +120,10 @@ OpenPlan PlanOpen(const QString& target, const QString& home)
         return p;
     }
 
-    QStringList words = QProcess::splitCommand(t);
+    const std::optional<QStringList> split = splitShellWords(t);
+    if (!split)
+        return nothing(QStringLiteral("a quote is not closed"));
+    QStringList words = *split;
     if (words.isEmpty())
         return nothing(QStringLiteral("the target holds no program name"));
     const QString first = words.takeFirst();

@@ -4,9 +4,10 @@
 //  - a file or folder that exists (absolute, "~/…", or relative to the home
 //    folder) is started when it is an executable file, else opened with its
 //    default application;
-//  - anything else is a command: split into words as a shell would, the first
-//    word a program on PATH (or a path to one), started through no shell, so
-//    that ";", "|", "$(…)" and the like are plain characters of an argument.
+//  - anything else is a command: split into words as a shell would (blanks,
+//    '…', "…" and backslashes), the first word a program on PATH (or a path
+//    to one), started through no shell, so that ";", "|", "$(…)" and the like
+//    are plain characters of an argument.
 #include <QString>
 #include <QStringList>
 #include <QUrl>

@@ -221,6 +221,8 @@ public:
         case 0:
             if (const auto id = ownSessionId(bus))
                 return failure(callManager(bus, QStringLiteral("TerminateSession"), {*id}));
+            if (const QDBusError e = bus.lastError(); e.isValid())
+                return "no session of this program to end: " + (e.name() + QStringLiteral(": ") + e.message()).toStdString();
             return "logind knows no session of this program";
         default: return {};
         }

@@ -18,6 +18,8 @@ void logUtterance(const sphinx::UtteranceReport& r) {
         logEvent("heard " + logQuoted(r.words) + " " + score);
     else if (*r.rejectedBy)
         logEvent("ignored " + logQuoted(r.words) + " " + score + ": " + r.rejectedBy);
+    else if (r.words.empty())
+        logEvent("ignored speech " + score + ": nothing in it matched the word list");
     else
         logEvent("ignored " + logQuoted(r.words) + " " + score + ": not a phrase of the word list");
 }

@@ -2,7 +2,8 @@
 # The real program under Xvfb, through its tray icon's menu, on a machine
 # whose microphone comes and goes: "not listening" is said once per change,
 # never again at each Enable, and the tray icon is grey while the program
-# does not listen or is disabled, coloured while it listens.
+# does not listen or is disabled, coloured while it listens. With --verbose,
+# stderr tells why it does not listen, and what it heard or ignored.
 #   tray_state_test.sh PROGRAM GRAB_TOOL COLOUR_TOOL ARTIFACT_DIR
 program=$1 grab=$2 colours=$3 artifacts=$4
 source "$(dirname "$0")/xvfb_session.sh"
@@ -14,8 +15,10 @@ echo "autospawn = no" >"$XDG_CONFIG_HOME/pulse/client.conf"
 
 qm_start_xvfb
 qm_start_tray
-qm_store "good morning|Rise and shine|Message Prompt"
-qm_start_app "$program"
+qm_store "show desktop|Time for a break|Message Prompt"
+"$program" --verbose >"$QM_APP_LOG" 2>&1 &
+QM_APP_PID=$!
+QM_PIDS+=("$QM_APP_PID")
 
 boxes() { qm_app_windows "Quillmere Voice Command"; }
 close_box() {
@@ -82,5 +85,22 @@ expect_grey disabled
 tray_menu 4
 close_box "Enable should say \"Enabled\""
 expect_colour listening-again
+grep -q '^quillmere: not listening: cannot open the microphone' "$QM_APP_LOG" ||
+  qm_fail "the log does not say why the program did not listen"
+
+# speak TEXT: synthesised with silence around it, into the microphone.
+speak() {
+  espeak-ng -v en-us -s 150 -w "$QM_TMP/raw.wav" "$1" || qm_fail "espeak-ng failed"
+  sox -q "$QM_TMP/raw.wav" -r 16000 -c 1 -b 16 "$QM_TMP/speech.wav" pad 0.4 0.8 || qm_fail "sox failed"
+  timeout 30 paplay -d vsink "$QM_TMP/speech.wav" || qm_fail "paplay failed"
+}
+speak "what is the weather like today"
+qm_wait 10 grep -q '^quillmere: ignored ' "$QM_APP_LOG" || qm_fail "other speech left no \"ignored\" line"
+speak "show desktop"
+close_box "the spoken phrase showed no box"
+grep -q '^quillmere: heard "show desktop" (score -\?[0-9]' "$QM_APP_LOG" || qm_fail "no \"heard\" line with a score"
+grep -qxF 'quillmere: ran "show desktop": Message Prompt "Time for a break"' "$QM_APP_LOG" ||
+  qm_fail "no \"ran\" line for the spoken phrase"
+grep '^quillmere: ' "$QM_APP_LOG" | sed 's/^/  /'
 qm_app_running || qm_fail "the program ended"
 qm_log "pass"

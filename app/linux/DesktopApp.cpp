@@ -1,9 +1,9 @@
 #include "DesktopApp.h"
 
 #include "Backends.h"
+#include "Form1.h"
 #include "QtDesktop.h"
 #include "QtFrontEnd.h"
-#include "Form1.h"
 #include "QueuedRecognizer.h"
 #include "SignalExit.h"
 #include "WindowSet.h"

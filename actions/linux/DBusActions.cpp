@@ -6,8 +6,8 @@
 // delivered when it returns, but a hung or missing peer must never hold the
 // window for longer than that. Where several players are asked the same
 // question, they are asked all at once and their answers waited for together,
-// so five silent players cost no more than one. Errors are dropped on purpose;
-// with no bus, no player or a refused request, nothing happens.
+// so five silent players cost no more than one. With no bus, no player or a
+// refused request nothing happens; the caller only learns why, for its log.
 //
 // Qt serves its D-Bus connections from a thread of its own, so waiting for a
 // reply needs no running event loop and runs no other event meanwhile; it works
@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <unistd.h>
@@ -102,6 +103,15 @@ QList<QDBusMessage> callAllWithin(const QDBusConnection& bus, const QList<QDBusM
 
 bool succeeded(const QDBusMessage& reply) { return reply.type() == QDBusMessage::ReplyMessage; }
 
+// Empty for a reply, else the bus's own name and text of the error.
+std::string failure(const QDBusMessage& reply)
+{
+    if (succeeded(reply))
+        return {};
+    const QString name = reply.errorName().isEmpty() ? QStringLiteral("no reply") : reply.errorName();
+    return (name + QStringLiteral(": ") + reply.errorMessage()).toStdString();
+}
+
 // A timed-out peer is not asked again within the same request.
 bool timedOut(const QDBusMessage& reply)
 {
@@ -166,19 +176,19 @@ public:
         return !playerNames(QDBusConnection::sessionBus(), deadline).isEmpty();
     }
 
-    void sendCommand(int32_t code) override
+    std::string sendCommand(int32_t code) override
     {
         switch (code) {
-        case 40045: callPlayer(QStringLiteral("Play")); break;
-        case 40046: callPlayer(QStringLiteral("PlayPause")); break;
-        case 40048: callPlayer(QStringLiteral("Next")); break;
-        case 40044: callPlayer(QStringLiteral("Previous")); break;
-        case 40058: stepVolume(+kVolumeStep); break;
-        case 40059: stepVolume(-kVolumeStep); break;
-        case 40148: callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(kSeekStepMicroseconds)}); break;
-        case 40144: callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(-kSeekStepMicroseconds)}); break;
-        case 40001: call(kMprisRoot, QStringLiteral("Quit")); break;
-        default: break; // codes the player has no counterpart for
+        case 40045: return callPlayer(QStringLiteral("Play"));
+        case 40046: return callPlayer(QStringLiteral("PlayPause"));
+        case 40048: return callPlayer(QStringLiteral("Next"));
+        case 40044: return callPlayer(QStringLiteral("Previous"));
+        case 40058: return stepVolume(+kVolumeStep);
+        case 40059: return stepVolume(-kVolumeStep);
+        case 40148: return callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(kSeekStepMicroseconds)});
+        case 40144: return callPlayer(QStringLiteral("Seek"), {QVariant::fromValue(-kSeekStepMicroseconds)});
+        case 40001: return call(kMprisRoot, QStringLiteral("Quit"));
+        default: return "the player has no command " + std::to_string(code);
         }
     }
 
@@ -233,45 +243,56 @@ private:
 
     // The command is sent even when the choice used up the time; only the
     // wait for its reply is cut short.
-    static void deliver(const QDBusConnection& bus, const QDBusMessage& message, const Deadline& deadline)
+    static std::string deliver(const QDBusConnection& bus, const QDBusMessage& message, const Deadline& deadline)
     {
         if (deadline.remainingMs() > 0)
-            callWithin(bus, message, deadline);
-        else
-            bus.send(message);
+            return failure(callWithin(bus, message, deadline));
+        if (!bus.send(message))
+            return "the command could not be sent: " + bus.lastError().message().toStdString();
+        return {};
     }
 
-    static void call(const QString& interface, const QString& method, const QVariantList& arguments = {})
+    static std::string noPlayer(const QDBusConnection& bus)
+    {
+        if (!bus.isConnected())
+            return "no session bus to find a media player on";
+        return "no media player is running (no " + kMprisPrefix.toStdString() + "* name on the session bus)";
+    }
+
+    static std::string call(const QString& interface, const QString& method, const QVariantList& arguments = {})
     {
         const Deadline deadline(kRequestBudget);
         const QDBusConnection bus = QDBusConnection::sessionBus();
         const auto player = choosePlayer(bus, deadline);
         if (!player)
-            return;
+            return noPlayer(bus);
         QDBusMessage message = QDBusMessage::createMethodCall(*player, kMprisPath, interface, method);
         message.setArguments(arguments);
-        deliver(bus, message, deadline);
+        return deliver(bus, message, deadline);
     }
 
-    static void callPlayer(const QString& method, const QVariantList& arguments = {}) { call(kMprisPlayer, method, arguments); }
+    static std::string callPlayer(const QString& method, const QVariantList& arguments = {})
+    {
+        return call(kMprisPlayer, method, arguments);
+    }
 
-    static void stepVolume(double delta)
+    static std::string stepVolume(double delta)
     {
         const Deadline deadline(kRequestBudget);
         const QDBusConnection bus = QDBusConnection::sessionBus();
         const auto player = choosePlayer(bus, deadline);
         if (!player)
-            return;
+            return noPlayer(bus);
         // Without a readable level there is nothing to step from; writing a
         // guess would jump the volume.
         const auto volume =
             propertyValue(getProperty(bus, *player, kMprisPath, kMprisPlayer, QStringLiteral("Volume"), deadline));
         if (!volume || volume->typeId() != QMetaType::Double)
-            return;
+            return player->toStdString() + " does not tell its volume";
         QDBusMessage set = QDBusMessage::createMethodCall(*player, kMprisPath, kPropertiesInterface, QStringLiteral("Set"));
         set << kMprisPlayer << QStringLiteral("Volume")
             << QVariant::fromValue(QDBusVariant(steppedVolume(volume->toDouble(), delta)));
-        deliver(bus, set, deadline);
+        return deliver(bus, set, deadline);
     }
 };
 
@@ -288,23 +309,25 @@ public:
     // this user may power off, reboot or end the session, and refuses if not.
     void enableShutdownPrivilege() override {}
 
-    void requestSessionEnd(int32_t option, uint32_t) override
+    std::string requestSessionEnd(int32_t option, uint32_t) override
     {
         // The flags only matter to the other desktop. logind has no "force";
         // requests are non-interactive, so nothing waits on a password prompt.
         const Deadline deadline(kRequestBudget);
         const QDBusConnection bus = QDBusConnection::systemBus();
         if (!bus.isConnected())
-            return;
+            return "no system bus to reach logind on: " + bus.lastError().message().toStdString();
         switch (option) {
         case 1:
-        case 8: callManager(bus, QStringLiteral("PowerOff"), {false}, deadline); break;
-        case 2: callManager(bus, QStringLiteral("Reboot"), {false}, deadline); break;
+        case 8: return failure(callManager(bus, QStringLiteral("PowerOff"), {false}, deadline));
+        case 2: return failure(callManager(bus, QStringLiteral("Reboot"), {false}, deadline));
         case 0:
             if (const auto id = ownSessionId(bus, deadline))
-                callManager(bus, QStringLiteral("TerminateSession"), {*id}, deadline);
-            break;
-        default: break;
+                return failure(callManager(bus, QStringLiteral("TerminateSession"), {*id}, deadline));
+            if (const QDBusError e = bus.lastError(); e.isValid())
+                return "no session of this program to end: " + (e.name() + QStringLiteral(": ") + e.message()).toStdString();
+            return "logind knows no session of this program";
+        default: return {};
         }
     }
 

@@ -1,4 +1,5 @@
-// quillmere: the voice-command program for the Linux desktop. No arguments.
+// quillmere: the voice-command program for the Linux desktop.
+#include "CommandLine.h"
 #include "DesktopApp.h"
 #include "LiveRecognizer.h"
 #include "QtDesktop.h"
@@ -11,7 +12,12 @@
 
 int main(int argc, char** argv)
 {
+    // Before Qt: --help and --version work without a display.
+    if (const int status = qm::ReadProgramOptions(argc, argv); status >= 0)
+        return status;
     QApplication app(argc, argv);
+    if (!qm::NoArgumentsLeft(argc, argv))
+        return 2;
     QApplication::setApplicationName(QStringLiteral("quillmere"));
 
     // A second program on the same store would keep a table of its own, act

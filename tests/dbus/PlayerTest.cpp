@@ -37,7 +37,7 @@ TEST(DesktopPlayer, WithNoPlayerNothingRunsAndEveryCodeGoesNowhere)
     ASSERT_TRUE(lookalike->ready());
     EXPECT_FALSE(winamp.IsWinampRunning());
     for (int32_t code : kAllCodes)
-        winamp.Execute(code);
+        EXPECT_NE(winamp.Execute(code), "") << code;
     EXPECT_EQ(lookalike->calls(), QStringList{});
 
     auto player = startPlayer(kTestPlayer);
@@ -78,7 +78,7 @@ TEST(DesktopPlayer, EachCodeBecomesItsPlayerCall)
         SCOPED_TRACE(c.code);
         player->reset();
         player->configure(QStringLiteral("Volume"), 0.5);
-        winamp.Execute(c.code);
+        EXPECT_EQ(winamp.Execute(c.code).empty(), !c.calls.isEmpty()) << "delivered, or why not";
         EXPECT_EQ(player->calls(), c.calls);
     }
 }

@@ -23,6 +23,7 @@ openbox --sm-disable >"$QM_TMP/openbox.log" 2>&1 &
 QM_PIDS+=($!)
 qm_wait 20 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
   qm_fail "openbox did not start"
+qm_start_tray # a desktop with a notification area: no start-up notice, Hide hides
 qm_start_pulse
 qm_store "open the notes|/nonexistent/notes|Open"
 qm_start_app "$program"

@@ -148,21 +148,16 @@ void Form3::Command1_Click()
         return refuse("The word list is full: it holds at most 32,767 entries.");
 
     selectedKind_ = kind;
+    VocabularyContext v = set_.vocabulary();
+    // The entry is added to what the files hold now, not to an older read.
+    RereadIfChangedOnDisk(v, false);
     CommandTable table = f1.table();
     table.append(phrase, target, kind);
     Form2& f2 = set_.form2();
     f2.List1.AddItem(phrase);
     f2.List2.AddItem(kind);
 
-    bool saved = true;
-    try {
-        SaveStoreFiles(set_.paths, table);
-    } catch (const StoreError& e) {
-        saved = false;
-        set_.services.desktop.messageBox("The entry could not be saved to " + e.file() + ": " + e.reason() +
-                                         "\r\nThe file keeps what it held before.");
-    }
-    VocabularyContext v = set_.vocabulary();
+    const bool saved = SaveTableOrReport(v, "The entry could not be saved to");
     EmptySixLists(v);
     ReloadVocabularyOrReport(v);
     // After a failed save the typed entry stays in the boxes to try again.

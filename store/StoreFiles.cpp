@@ -27,17 +27,24 @@ void readInto(const StorePaths& paths, CommandTable& table, DisplayCopy& copy, S
 std::string entries(size_t n) { return std::to_string(n) + (n == 1 ? " entry" : " entries"); }
 
 // words.txt.2026-12-10-0915.bak, or -2, -3 … when that name is taken.
-std::vector<std::string> keepBackups(const StorePaths& paths)
+// Every non-empty file, or with onlyChanged those whose stamp differs from
+// what the program last saw.
+std::vector<std::string> keepBackups(const StorePaths& paths, bool onlyChanged)
 {
+    const StoreSeen& seen = *paths.seen;
     char stamp[32] = "";
     std::time_t now = std::time(nullptr);
     if (const std::tm* t = std::localtime(&now))
         std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M", t);
     std::vector<std::string> made;
-    for (const std::string* path : {&paths.words, &paths.dirs, &paths.desc}) {
+    const std::pair<const std::string*, const fileio::Stamp*> files[] = {
+        {&paths.words, &seen.words}, {&paths.dirs, &seen.dirs}, {&paths.desc, &seen.desc}};
+    for (const auto& [path, seenStamp] : files) {
         const fileio::Stamp onDisk = fileio::stampOf(*path);
         if (!onDisk.exists || onDisk.size == 0)
             continue; // nothing there to lose
+        if (onlyChanged && onDisk == *seenStamp)
+            continue;
         for (int n = 1;; ++n) {
             std::string name = *path + "." + stamp + (n > 1 ? "-" + std::to_string(n) : std::string()) + ".bak";
             try {
@@ -228,7 +235,7 @@ SaveReport SaveStoreFiles(const StorePaths& paths, CommandTable& table)
     // Never write over bytes the program has not seen: keep them first.
     if (!seen.clean || StoreChangedOnDisk(paths)) {
         report.why = !seen.clean ? seen.why : "the files were changed on disk since they were read";
-        report.backups = keepBackups(paths);
+        report.backups = keepBackups(paths, seen.clean);
     }
     try {
         fileio::replaceAll(storeFolder(paths), files);

@@ -46,7 +46,12 @@ std::vector<std::string> keepBackups(const StorePaths& paths, bool onlyChanged)
         if (onlyChanged && onDisk == *seenStamp)
             continue;
         for (int n = 1;; ++n) {
-            std::string name = *path + "." + stamp + (n > 1 ? "-" + std::to_string(n) : std::string()) + ".bak";
+            std::string name = *path + "." + stamp;
+            if (n > 1) {
+                name += '-';
+                name += std::to_string(n);
+            }
+            name += ".bak";
             try {
                 if (fileio::keepAs(*path, name)) {
                     made.push_back(std::move(name));

@@ -7,6 +7,7 @@
 # Cases:
 #   too-many   words.txt, dirs.txt and desc.txt with 32,768 entries, one too many
 #   no-desc    desc.txt missing at start-up
+#   desc-gone  desc.txt a link to a file that is gone, so that it cannot be read
 #   lf-ends    all three files with LF line ends, as a Unix editor leaves them
 program=$1 grab=$2 artifacts=$3
 source "$(dirname "$0")/xvfb_session.sh"
@@ -27,6 +28,13 @@ fi
 qm_start_pulse
 
 boxes_seen=()
+failures=()
+# A case that fails is noted and the next case still runs.
+case_fail() {
+  echo "FAIL: $case: $*" >&2
+  failures+=("$case")
+}
+
 # Answers every message box of the program that is open now with Return.
 answer_boxes() {
   local box
@@ -82,11 +90,12 @@ check_kept() {
   for name in words.txt dirs.txt desc.txt; do
     [ -e "$QM_TMP/old/$name" ] || continue
     [ -s "$QM_TMP/old/$name" ] || continue
-    where=$(kept "$QM_TMP/old/$name") || {
+    if where=$(kept "$QM_TMP/old/$name"); then
+      qm_log "$case: the old $name is kept as $where"
+    else
       ls -la "$store" >&2
-      qm_fail "$case: the old bytes of $name ($(stat -c %s "$QM_TMP/old/$name") bytes) are gone"
-    }
-    qm_log "$case: the old $name is kept as $where"
+      case_fail "the old bytes of $name ($(stat -c %s "$QM_TMP/old/$name") bytes) are gone"
+    fi
   done
 }
 
@@ -112,9 +121,9 @@ awk -v n=32768 'BEGIN {
 }'
 remember
 run_and_close
-[ "$start_boxes" -ge 1 ] || qm_fail "too-many: the start-up did not say that the word list could not be read"
-[ "$close_boxes" -ge 1 ] || qm_fail "too-many: the close did not name the backups"
 check_kept
+[ "$start_boxes" -ge 1 ] || case_fail "the start-up did not say that the word list could not be read"
+[ "$close_boxes" -ge 1 ] || case_fail "the close did not name the backups"
 
 # ---------------------------------------------------------------- no-desc
 fresh no-desc
@@ -123,8 +132,19 @@ qm_store "open the notes|/nonexistent/notes|Open" "good morning|Rise and shine|M
 rm "$store/desc.txt"
 remember
 run_and_close
-[ "$close_boxes" -ge 1 ] || qm_fail "no-desc: the close did not name the backups"
 check_kept
+[ "$close_boxes" -ge 1 ] || case_fail "the close did not name the backups"
+
+# ---------------------------------------------------------------- desc-gone
+fresh desc-gone
+qm_store "open the notes|/nonexistent/notes|Open" "good morning|Rise and shine|Message Prompt" \
+  "next song|String holder|Next Track"
+remember
+rm "$QM_TMP/old/desc.txt" "$store/desc.txt"
+ln -s "$QM_TMP/moved-away/desc.txt" "$store/desc.txt"
+run_and_close
+check_kept
+[ "$start_boxes" -ge 1 ] || case_fail "the start-up did not say that desc.txt could not be read"
 
 # ---------------------------------------------------------------- lf-ends
 fresh lf-ends
@@ -134,11 +154,16 @@ cp "$store"/*.txt "$QM_TMP/"
 for f in "$store"/*.txt; do sed -i 's/\r$//' "$f"; done
 remember
 run_and_close
-[ "$close_boxes" -eq 0 ] || qm_fail "lf-ends: a file with LF line ends was not read cleanly"
+[ "$close_boxes" -eq 0 ] || case_fail "a file with LF line ends was not read cleanly"
 # The same table comes back, written with CR LF as the program writes it.
+lf_ok=1
 for name in words.txt dirs.txt desc.txt; do
-  cmp -s "$QM_TMP/$name" "$store/$name" || qm_fail "lf-ends: $name does not hold the three entries: $(od -c "$store/$name" | head -5)"
+  cmp -s "$QM_TMP/$name" "$store/$name" || {
+    lf_ok=0
+    case_fail "$name does not hold the three entries: $(od -c "$store/$name" | head -3)"
+  }
 done
-qm_log "lf-ends: the three entries were read and saved back"
+[ "$lf_ok" = 1 ] && qm_log "lf-ends: the three entries were read and saved back"
 
+[ ${#failures[@]} -eq 0 ] || qm_fail "cases that lost bytes: ${failures[*]}"
 qm_log "pass"

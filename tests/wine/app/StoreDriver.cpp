@@ -4,7 +4,9 @@
 //
 //   quillmere-store-driver CASE PROGRAM.exe
 //   CASE: too-many (32,768 entries, one too many), no-desc (desc.txt
-//   missing at start-up), lf-ends (LF line ends, as a Unix editor leaves them)
+//   missing at start-up), desc-locked (desc.txt held open by another program,
+//   so that it cannot be read), lf-ends (LF line ends, as a Unix editor
+//   leaves them)
 #include "Driver.h"
 
 #include <cstdio>
@@ -126,6 +128,28 @@ void noDesc(const std::string& program)
     checkKept({old.words, old.dirs, ""}, startAndClose(program));
 }
 
+void descLocked(const std::string& program)
+{
+    const StoreBytes old = canonicalStore(kThree);
+    startFrom(old, true);
+    HANDLE held = CreateFileA(storePath("desc.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    require(held != INVALID_HANDLE_VALUE, "desc.txt could not be held open");
+    std::vector<std::string> atStart;
+    const auto atClose = startAndClose(program, &atStart);
+    CloseHandle(held);
+    bool told = false;
+    for (const auto& b : atStart)
+        told = told || b.find("desc.txt") != std::string::npos;
+    check(told, "the start-up did not say that desc.txt could not be read: " + show(atStart));
+    std::string said;
+    for (const auto& b : atClose)
+        said += b;
+    checkKept(old, atClose);
+    // A file that cannot be read cannot be kept either: nothing is saved.
+    check(said.find("keep what they held before") != std::string::npos,
+          "the close did not say that the files keep their bytes: " + escaped(said));
+}
+
 void lfEnds(const std::string& program)
 {
     const StoreBytes crlf = canonicalStore(kThree);
@@ -144,14 +168,14 @@ void lfEnds(const std::string& program)
 }
 
 const std::map<std::string, void (*)(const std::string&)> kCases = {
-    {"too-many", tooMany}, {"no-desc", noDesc}, {"lf-ends", lfEnds}};
+    {"too-many", tooMany}, {"no-desc", noDesc}, {"desc-locked", descLocked}, {"lf-ends", lfEnds}};
 
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 3 || !kCases.count(argv[1])) {
-        std::fprintf(stderr, "usage: quillmere-store-driver too-many|no-desc|lf-ends PROGRAM.exe\n");
+        std::fprintf(stderr, "usage: quillmere-store-driver too-many|no-desc|desc-locked|lf-ends PROGRAM.exe\n");
         return 2;
     }
     std::printf("case %s\n", argv[1]);

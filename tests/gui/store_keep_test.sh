@@ -9,6 +9,7 @@
 #   no-desc    desc.txt missing at start-up
 #   desc-gone  desc.txt a link to a file that is gone, so that it cannot be read
 #   lf-ends    all three files with LF line ends, as a Unix editor leaves them
+#   hand-edit  an entry added by hand while the program runs survives the close
 program=$1 grab=$2 artifacts=$3
 source "$(dirname "$0")/xvfb_session.sh"
 mkdir -p "$artifacts"
@@ -51,6 +52,7 @@ answer_boxes() {
 # Starts the program, answers start-up boxes, closes the main window and
 # answers the boxes of the close until the program has ended.
 run_and_close() {
+  local while_open=${1:-}
   qm_start_app "$program"
   local main="" end=$((SECONDS + 90))
   while [ -z "$main" ] && [ "$SECONDS" -lt "$end" ]; do
@@ -63,6 +65,7 @@ run_and_close() {
   sleep 0.5
   answer_boxes
   start_boxes=${#boxes_seen[@]}
+  [ -z "$while_open" ] || $while_open
   "$grab" "$main" "$artifacts/store-keep-$case-main.png" >/dev/null 2>&1
   xdotool windowactivate --sync "$main" 2>/dev/null
   xdotool key --clearmodifiers alt+F4
@@ -164,6 +167,29 @@ for name in words.txt dirs.txt desc.txt; do
   }
 done
 [ "$lf_ok" = 1 ] && qm_log "lf-ends: the three entries were read and saved back"
+
+# ---------------------------------------------------------------- hand-edit
+fresh hand-edit
+qm_store "open the notes|/nonexistent/notes|Open" "good morning|Rise and shine|Message Prompt"
+hand_edit() {
+  # Another editor saves each file anew, LF line ends and all.
+  local f
+  for f in words dirs desc; do
+    tr -d '\r' <"$store/$f.txt" >"$QM_TMP/$f.new"
+  done
+  printf '<start>=typed by hand\n' >>"$QM_TMP/words.new"
+  printf 'Hello from an editor\n' >>"$QM_TMP/dirs.new"
+  printf 'Message Prompt\n' >>"$QM_TMP/desc.new"
+  for f in words dirs desc; do mv "$QM_TMP/$f.new" "$store/$f.txt"; done
+}
+run_and_close hand_edit
+if grep -q '^<start>=typed by hand' "$store/words.txt" && grep -q '^Hello from an editor' "$store/dirs.txt" &&
+  [ "$(grep -c '^Message Prompt' "$store/desc.txt")" = 2 ]; then
+  qm_log "hand-edit: the entry added by hand is still there"
+else
+  case_fail "the entry added by hand was saved over: $(od -c "$store/words.txt" | tail -4)"
+fi
+[ "$close_boxes" -eq 0 ] || case_fail "the hand edit read cleanly, yet the close showed a message"
 
 [ ${#failures[@]} -eq 0 ] || qm_fail "cases that lost bytes: ${failures[*]}"
 qm_log "pass"

@@ -6,10 +6,12 @@
 //   CASE: too-many (32,768 entries, one too many), no-desc (desc.txt
 //   missing at start-up), desc-locked (desc.txt held open by another program,
 //   so that it cannot be read), lf-ends (LF line ends, as a Unix editor
-//   leaves them)
+//   leaves them), hand-edit (an entry added by another program while this one
+//   runs)
 #include "Driver.h"
 
 #include <cstdio>
+#include <functional>
 #include <map>
 
 using namespace driver;
@@ -57,12 +59,15 @@ void startFrom(const StoreBytes& old, bool withDesc)
 
 // Starts the program, closes its main window, and returns the texts of the
 // message boxes shown at the close.
-std::vector<std::string> startAndClose(const std::string& program, std::vector<std::string>* atStart = nullptr)
+std::vector<std::string> startAndClose(const std::string& program, std::vector<std::string>* atStart = nullptr,
+                                       const std::function<void()>& whileOpen = nullptr)
 {
     Program p(program);
     HWND main = p.shown(kMain, 60000);
     if (atStart)
         *atStart = p.boxes();
+    if (whileOpen)
+        whileOpen();
     p.forgetBoxes();
     p.act(main, WM_CLOSE);
     DWORD code = 99;
@@ -167,7 +172,21 @@ void lfEnds(const std::string& program)
     checkStore(crlf, "after closing");
 }
 
+// Another program adds an entry while this one runs; the close keeps it.
+void handEdit(const std::string& program)
+{
+    startFrom(canonicalStore({kThree[0], kThree[2]}), true);
+    const StoreBytes edited = canonicalStore(kThree);
+    startAndClose(program, nullptr, [&] {
+        Sleep(50); // a later time stamp than the program's own read
+        writeStore(edited);
+    });
+    checkStore(edited, "after closing");
+    check(backups().empty(), "a clean hand edit was backed up: " + show(backups()));
+}
+
 const std::map<std::string, void (*)(const std::string&)> kCases = {
+    {"hand-edit", handEdit},
     {"too-many", tooMany}, {"no-desc", noDesc}, {"desc-locked", descLocked}, {"lf-ends", lfEnds}};
 
 } // namespace
@@ -175,7 +194,7 @@ const std::map<std::string, void (*)(const std::string&)> kCases = {
 int main(int argc, char** argv)
 {
     if (argc < 3 || !kCases.count(argv[1])) {
-        std::fprintf(stderr, "usage: quillmere-store-driver too-many|no-desc|desc-locked|lf-ends PROGRAM.exe\n");
+        std::fprintf(stderr, "usage: quillmere-store-driver too-many|no-desc|desc-locked|lf-ends|hand-edit PROGRAM.exe\n");
         return 2;
     }
     std::printf("case %s\n", argv[1]);

@@ -179,8 +179,13 @@ void replace(const std::string& temp, const std::string& final, const std::strin
     }
     // The replaced file's attributes, security and streams carry over to the
     // new one, and the old one is kept under the keep name for a roll-back.
+    const DWORD attrs = GetFileAttributesA(final.c_str());
     if (!ReplaceFileA(final.c_str(), temp.c_str(), keep.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         throw systemError(final, GetLastError());
+    // Not every implementation carries the attributes over; the save does not
+    // fail for that, the bytes are in place.
+    if (attrs != INVALID_FILE_ATTRIBUTES && GetFileAttributesA(final.c_str()) != attrs)
+        SetFileAttributesA(final.c_str(), attrs);
 }
 
 void restore(const std::string& keep, const std::string& final)

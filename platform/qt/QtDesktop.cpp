@@ -41,6 +41,8 @@ DeleteOutcome QtDesktop::deleteByPattern(const std::string& pattern)
 void QtDesktop::messageBox(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromUtf8(text.c_str()), QMessageBox::Ok);
+    // The main window stays on top of others; a box under it would go unseen.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }
 

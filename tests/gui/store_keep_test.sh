@@ -10,6 +10,7 @@
 #   desc-gone  desc.txt a link to a file that is gone, so that it cannot be read
 #   lf-ends    all three files with LF line ends, as a Unix editor leaves them
 #   hand-edit  an entry added by hand while the program runs survives the close
+#   pipe       words.txt a named pipe: the start-up says so instead of hanging
 program=$1 grab=$2 artifacts=$3
 source "$(dirname "$0")/xvfb_session.sh"
 mkdir -p "$artifacts"
@@ -42,6 +43,10 @@ answer_boxes() {
   for box in $(qm_app_windows "$box_title"); do
     boxes_seen+=("$box")
     sleep 0.5 # let it paint
+    # The box is what the user sees: above the program's topmost main window.
+    top=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*, //; s/.*# //')
+    qm_app_windows "$box_title" | grep -qx "$((top))" ||
+      case_fail "a message box opened under another window ($top is on top of $box)"
     "$grab" "$box" "$artifacts/store-keep-$case-box-${#boxes_seen[@]}.png" >/dev/null 2>&1
     xdotool windowactivate --sync "$box" 2>/dev/null
     xdotool key --clearmodifiers Return
@@ -190,6 +195,16 @@ else
   case_fail "the entry added by hand was saved over: $(od -c "$store/words.txt" | tail -4)"
 fi
 [ "$close_boxes" -eq 0 ] || case_fail "the hand edit read cleanly, yet the close showed a message"
+
+# ---------------------------------------------------------------- pipe
+fresh pipe
+qm_store "open the notes|/nonexistent/notes|Open"
+remember
+rm "$store/words.txt" "$QM_TMP/old/words.txt"
+mkfifo "$store/words.txt"
+run_and_close
+check_kept
+[ "$start_boxes" -ge 1 ] || case_fail "the start-up did not say that words.txt is a pipe"
 
 [ ${#failures[@]} -eq 0 ] || qm_fail "cases that lost bytes: ${failures[*]}"
 qm_log "pass"

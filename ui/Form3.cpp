@@ -126,6 +126,9 @@ void Form3::refuse(const std::string& why) { set_.services.desktop.messageBox(wh
 
 void Form3::Command1_Click()
 {
+    VocabularyContext v = set_.vocabulary();
+    // The entry is added to what the files hold now, not to an older read.
+    RereadIfChangedOnDisk(v, false);
     // While the player list is enabled, a player command in it wins.
     std::string kind = selectedKind_;
     if (Combo1.Enabled()) {
@@ -148,9 +151,6 @@ void Form3::Command1_Click()
         return refuse("The word list is full: it holds at most 32,767 entries.");
 
     selectedKind_ = kind;
-    VocabularyContext v = set_.vocabulary();
-    // The entry is added to what the files hold now, not to an older read.
-    RereadIfChangedOnDisk(v, false);
     CommandTable table = f1.table();
     table.append(phrase, target, kind);
     Form2& f2 = set_.form2();

@@ -201,12 +201,25 @@ std::string resolveTarget(const std::string& path)
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
         return path;
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (!real)
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        std::string out(real);
+        std::free(real);
+        return out;
+    }
+    if (errno != ENOENT)
         throw systemError(path, errno);
-    std::string out(real);
-    std::free(real);
-    return out;
+    // A link whose target is gone: the save makes the target anew where the
+    // link points, so the link works again.
+    std::string at = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        char buf[PATH_MAX];
+        ssize_t n = ::readlink(at.c_str(), buf, sizeof buf - 1);
+        if (n < 0)
+            return errno == EINVAL || errno == ENOENT ? at : throw systemError(path, errno);
+        std::string target(buf, static_cast<size_t>(n));
+        at = !target.empty() && target[0] == '/' ? target : sys::folderOf(at) + "/" + target;
+    }
+    throw systemError(path, ELOOP);
 }
 
 void writeNew(const std::string& path, const std::string& bytes)

@@ -149,10 +149,14 @@ qm_store "open the notes|/nonexistent/notes|Open" "good morning|Rise and shine|M
   "next song|String holder|Next Track"
 remember
 rm "$QM_TMP/old/desc.txt" "$store/desc.txt"
+mkdir -p "$QM_TMP/moved-away"
 ln -s "$QM_TMP/moved-away/desc.txt" "$store/desc.txt"
 run_and_close
 check_kept
 [ "$start_boxes" -ge 1 ] || case_fail "the start-up did not say that desc.txt could not be read"
+# The program keeps working: the save went through and the link works again.
+[ -L "$store/desc.txt" ] && [ -f "$QM_TMP/moved-away/desc.txt" ] ||
+  case_fail "the save did not make the link's target anew"
 
 # ---------------------------------------------------------------- lf-ends
 fresh lf-ends

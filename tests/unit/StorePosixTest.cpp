@@ -73,6 +73,23 @@ TEST(StorePosix, ASymlinkedStoreFileIsWrittenThroughAndStaysALink)
         << "no temporary file is left in the link's target folder";
 }
 
+TEST(StorePosix, ALinkWhoseTargetIsGoneIsReportedThenMadeAnewBySaving)
+{
+    test::TestFolder dir;
+    fs::create_directory(dir.file("synced"));
+    fs::create_symlink("synced/desc.txt", dir.file("desc.txt"));
+    dir.write("words.txt", "<start>=a\r\n");
+    dir.write("dirs.txt", "t\r\n");
+    StorePaths p = EnsureStoreFiles(dir.dir());
+    Lists l;
+    EXPECT_THROW(ReadStoreFiles(p, l.table, l.copy), StoreError);
+    l.table.append("b", "u", "Show");
+    SaveReport r = SaveStoreFiles(p, l.table);
+    EXPECT_EQ(r.backups.size(), 2u) << "words.txt and dirs.txt, which were not read";
+    EXPECT_TRUE(fs::is_symlink(dir.file("desc.txt")));
+    EXPECT_EQ(dir.read("synced/desc.txt"), "Show\r\n\r\n");
+}
+
 TEST(StorePosix, APlantedNameBesideTheStoreIsNeverWrittenThrough)
 {
     test::TestFolder dir;

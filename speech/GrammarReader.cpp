@@ -10,9 +10,9 @@ std::vector<std::string> ReadGrammarPhrases(const std::string& wordsTxtPath)
 {
     std::string bytes;
     try {
-        bytes = fileio::readAll(wordsTxtPath);
-    } catch (const std::runtime_error& e) {
-        throw RecognizerError(std::string("cannot read the grammar ") + e.what());
+        bytes = fileio::readRegular(wordsTxtPath).bytes;
+    } catch (const fileio::Error& e) {
+        throw RecognizerError("cannot read the grammar " + std::string(e.what()));
     }
     std::vector<std::string> phrases;
     for (auto& line : StoreLines(bytes))

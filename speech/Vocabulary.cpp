@@ -54,6 +54,10 @@ void ReloadVocabulary(VocabularyContext& ctx)
             ctx.DirectSR1.Activate();
             readAllOrNothing(ctx);
             return;
+        } catch (const StoreError&) {
+            // The retry is for the recognizer: reading the files again would
+            // fail the same way, after loading the grammar a second time.
+            throw;
         } catch (const std::exception&) {
             if (retrySpent)
                 throw;
@@ -88,6 +92,36 @@ bool ReloadVocabularyOrReport(VocabularyContext& ctx)
         ctx.desktop.messageBox("The word list could not be read: " + std::string(e.what()));
     }
     return false;
+}
+
+bool RereadIfChangedOnDisk(VocabularyContext& ctx, bool restartRecognizer)
+{
+    if (!StoreChangedOnDisk(ctx.paths))
+        return false;
+    EmptySixLists(ctx);
+    if (restartRecognizer) {
+        ReloadVocabularyOrReport(ctx);
+        return true;
+    }
+    try {
+        readAllOrNothing(ctx);
+    } catch (const std::exception& e) {
+        ctx.desktop.messageBox("The word list could not be read: " + std::string(e.what()));
+    }
+    return true;
+}
+
+bool SaveTableOrReport(VocabularyContext& ctx, const std::string& lead)
+{
+    try {
+        SaveReport report = SaveStoreFiles(ctx.paths, ctx.table);
+        if (!report.backups.empty())
+            ctx.desktop.messageBox(report.message());
+        return true;
+    } catch (const StoreError& e) {
+        ctx.desktop.messageBox(SaveFailedMessage(lead, e));
+        return false;
+    }
 }
 
 void EmptySixLists(VocabularyContext& ctx)

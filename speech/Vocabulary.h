@@ -23,8 +23,8 @@ struct VocabularyContext {
 };
 
 // Deactivate, load words.txt, activate, read the store files. The first
-// failure after the deactivate is retried once from the load; a second
-// failure passes to the caller. Only appends: callers empty the lists first.
+// recognizer failure after the deactivate is retried once from the load; a
+// second one, or any failure to read the store files, passes to the caller. Only appends: callers empty the lists first.
 void ReloadVocabulary(VocabularyContext& ctx);
 
 // ReloadVocabulary for callers that must not end: a failure is reported in a
@@ -33,6 +33,17 @@ void ReloadVocabulary(VocabularyContext& ctx);
 // That the recognizer does not listen is told once, until it listens again.
 // Returns whether the reload worked.
 bool ReloadVocabularyOrReport(VocabularyContext& ctx);
+
+// When a store file changed on disk since the program read or saved it (a
+// hand edit, a sync tool), empties the six lists and reads the store again,
+// restarting the recognizer on it when asked, so that the next edit or save
+// starts from what the files hold. Returns whether it read again.
+bool RereadIfChangedOnDisk(VocabularyContext& ctx, bool restartRecognizer);
+
+// Saves the Command table to the store files. Backups made first, or a
+// failure (lead names what failed: "The word list could not be saved to"),
+// are reported in a message box. Returns whether the files were written.
+bool SaveTableOrReport(VocabularyContext& ctx, const std::string& lead);
 
 // Empties the main window's three lists, then the word list window's.
 void EmptySixLists(VocabularyContext& ctx);

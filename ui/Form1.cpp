@@ -60,13 +60,10 @@ bool Form1::Form_Load()
 
 void Form1::Form_Unload()
 {
-    try {
-        CommandTable t = table();
-        SaveStoreFiles(set_.paths, t);
-    } catch (const StoreError& e) {
-        set_.services.desktop.messageBox("The word list could not be saved to " + e.file() + ": " + e.reason() +
-                                         "\r\nThe file keeps what it held before.");
-    }
+    VocabularyContext v = set_.vocabulary();
+    // A hand edit since the last read is taken in rather than saved over.
+    RereadIfChangedOnDisk(v, false);
+    SaveTableOrReport(v, "The word list could not be saved to");
     set_.end();
 }
 

@@ -59,6 +59,14 @@ void Form2::List_DblClick()
 
 void Form2::Command2_Click()
 {
+    VocabularyContext v = set_.vocabulary();
+    // The row picked belongs to the table as it was read; if the files have
+    // changed since, the lists are read again and nothing is deleted.
+    if (RereadIfChangedOnDisk(v, true)) {
+        set_.services.desktop.messageBox(
+            "The word list was changed on disk and has been read again. Select the entry to delete once more.");
+        return;
+    }
     Form1& f1 = set_.form1();
     const int row = List2.ListIndex();
     // Each step stands alone: one that fails is skipped and the next runs.
@@ -69,14 +77,7 @@ void Form2::Command2_Click()
         } catch (const ControlError&) {
         }
     }
-    try {
-        CommandTable t = f1.table();
-        SaveStoreFiles(set_.paths, t);
-    } catch (const StoreError& e) {
-        set_.services.desktop.messageBox("The word list could not be saved to " + e.file() + ": " + e.reason() +
-                                         "\r\nThe file keeps what it held before.");
-    }
-    VocabularyContext v = set_.vocabulary();
+    SaveTableOrReport(v, "The word list could not be saved to");
     EmptySixLists(v);
     ReloadVocabularyOrReport(v);
 }

@@ -126,6 +126,9 @@ void Form3::refuse(const std::string& why) { set_.services.desktop.messageBox(wh
 
 void Form3::Command1_Click()
 {
+    VocabularyContext v = set_.vocabulary();
+    // The entry is added to what the files hold now, not to an older read.
+    RereadIfChangedOnDisk(v, false);
     // While the player list is enabled, a player command in it wins.
     std::string kind = selectedKind_;
     if (Combo1.Enabled()) {
@@ -154,15 +157,7 @@ void Form3::Command1_Click()
     f2.List1.AddItem(phrase);
     f2.List2.AddItem(kind);
 
-    bool saved = true;
-    try {
-        SaveStoreFiles(set_.paths, table);
-    } catch (const StoreError& e) {
-        saved = false;
-        set_.services.desktop.messageBox("The entry could not be saved to " + e.file() + ": " + e.reason() +
-                                         "\r\nThe file keeps what it held before.");
-    }
-    VocabularyContext v = set_.vocabulary();
+    const bool saved = SaveTableOrReport(v, "The entry could not be saved to");
     EmptySixLists(v);
     ReloadVocabularyOrReport(v);
     // After a failed save the typed entry stays in the boxes to try again.

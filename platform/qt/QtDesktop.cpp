@@ -56,6 +56,8 @@ void QtDesktop::messageBox(const std::string& text)
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromUtf8(text.c_str()), QMessageBox::Ok);
     // A message is shown as typed: "<b>" is three characters, not bold.
     box.setTextFormat(Qt::PlainText);
+    // The main window stays on top of others; a box under it would go unseen.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
     box.exec();
 }
 

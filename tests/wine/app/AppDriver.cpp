@@ -60,8 +60,25 @@ HWND started(Program& p)
 
 // ---------------------------------------------------------------- cases
 
-// Add two entries through the add window: a message with a typed target, and
-// a player command from the drop-down list, which stores "String holder".
+// Waits for a click on an option button to choose it.
+void choose(Program& p, HWND add, const char* caption)
+{
+    HWND option = childByText(add, "Button", caption);
+    p.clickAt(option);
+    require(waitUntil([&] { return SendMessageA(option, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000, &p),
+            std::string("a click did not choose \"") + caption + "\"");
+}
+
+// Save empties the phrase box as its last step.
+void save(Program& p, HWND add, HWND phrase)
+{
+    p.clickAt(childByText(add, "Button", "Save"));
+    require(waitUntil([&] { return text(phrase).empty(); }, 30000, &p), "Save did not finish");
+}
+
+// Add two entries through the add window, typed key by key and clicked with
+// the mouse: a message with a typed target, and a player command typed into
+// the drop-down list, which stores "String holder".
 void addEntries(const Args& a)
 {
     removeStore();
@@ -74,26 +91,27 @@ void addEntries(const Args& a)
     auto edits = byPosition(children(add, "Edit"), false);
     require(edits.size() == 2, "the add window has two text boxes");
     HWND phrase = edits[0], target = edits[1];
-    HWND save = childByText(add, "Button", "Save");
-    require(save != nullptr, "the add window has Save");
+    require(childByText(add, "Button", "Save") != nullptr, "the add window has Save");
 
-    p.type(phrase, "say hi");
-    p.click(childByText(add, "Button", "Message Prompt"));
-    p.type(target, "Hello there");
-    p.click(save);
+    p.typeInto(phrase, "say hi");
+    checkEqual(text(phrase), "say hi", "the phrase box after typing");
+    choose(p, add, "Message Prompt");
+    p.typeInto(target, "Hello there");
+    checkEqual(text(target), "Hello there", "the target box after typing");
+    save(p, add, phrase);
     checkStore({kHeader + "<start>=say hi\r\n\r\n", "Hello there\r\n\r\n", "Message Prompt\r\n\r\n"}, "after the first Save");
-    checkEqual(text(phrase), "", "the phrase box after saving");
     checkEqual(text(target), "", "the target box after saving");
 
-    p.type(phrase, "next song");
-    p.click(childByText(add, "Button", "Winamp Commands"));
+    p.typeInto(phrase, "next song");
+    choose(p, add, "Winamp Commands");
     check(!IsWindowEnabled(target), "the target box is disabled for player commands");
     auto combos = children(add, "ComboBox");
     require(combos.size() == 1, "the add window has one drop-down list");
     check(IsWindowEnabled(combos[0]) != FALSE, "the drop-down list is enabled for player commands");
     checkEqual(text(combos[0]), "Play", "the drop-down list's first choice");
-    p.chooseInCombo(combos[0], "Next Track");
-    p.click(save);
+    p.typeInto(combos[0], "Next Track");
+    checkEqual(text(combos[0]), "Next Track", "the drop-down list after typing");
+    save(p, add, phrase);
     const StoreBytes two{kHeader + "<start>=say hi\r\n<start>=next song\r\n\r\n",
                          "Hello there\r\n\r\nString holder\r\n\r\n", "Message Prompt\r\n\r\nNext Track\r\n\r\n"};
     checkStore(two, "after the second Save");
@@ -104,9 +122,10 @@ void addEntries(const Args& a)
     checkEqual(c.middle, {"Message Prompt", "Next Track"}, "the main window's kinds");
     checkEqual(c.right, {"Hello there", "String holder"}, "the main window's targets");
 
-    // A line break never reaches a store file: the box refuses it whole.
+    // A line break never reaches a store file: text set from outside (another
+    // program, or a paste where a box keeps line breaks) is refused whole.
     p.forgetBoxes();
-    p.type(phrase, "two\r\nlines");
+    p.act(phrase, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("two\r\nlines"));
     check(text(phrase).find_first_of("\r\n") == std::string::npos,
           "the phrase box holds a line break: " + escaped(text(phrase)));
 

@@ -395,7 +395,99 @@ LRESULT Program::act(HWND target, UINT msg, WPARAM wp, LPARAM lp, int timeoutMs)
     return static_cast<LRESULT>(result);
 }
 
-void Program::type(HWND edit, const std::string& s) { act(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.c_str())); }
+// ---------------------------------------------------------------- real input
+
+namespace {
+
+POINT centreOf(HWND w)
+{
+    RECT r{};
+    GetWindowRect(w, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The point belongs to the control, or to a window inside it (the edit field
+// of a drop-down list).
+bool hits(HWND control, POINT at)
+{
+    HWND w = WindowFromPoint(at);
+    return w == control || IsChild(control, w);
+}
+
+void sendMouse(DWORD flags, POINT at)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    // Absolute positions run from 0 to 65535 across the primary screen.
+    in.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+} // namespace
+
+HWND Program::focus() const
+{
+    // The program's windows all belong to its first thread.
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(info_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+void Program::clickAt(HWND control)
+{
+    require(control != nullptr, "no control to click");
+    const POINT at = centreOf(control);
+    if (!hits(control, at)) {
+        // What a user does with Alt+Tab or a click on the window's visible part.
+        SetForegroundWindow(GetAncestor(control, GA_ROOT));
+        require(waitUntil([&] { return hits(control, at); }, 10000, this),
+                "another window covers the control \"" + text(control) + "\"");
+    }
+    sendMouse(MOUSEEVENTF_MOVE, at);
+    sendMouse(MOUSEEVENTF_LEFTDOWN, at);
+    sendMouse(MOUSEEVENTF_LEFTUP, at);
+}
+
+void Program::sendKeys(const std::vector<Key>& keys)
+{
+    std::vector<INPUT> in;
+    auto key = [&](WORD vk, bool up) {
+        INPUT k{};
+        k.type = INPUT_KEYBOARD;
+        k.ki.wVk = vk;
+        k.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        k.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.push_back(k);
+    };
+    for (const Key& k : keys) {
+        if (k.shift)
+            key(VK_SHIFT, false);
+        key(k.vk, false);
+        key(k.vk, true);
+        if (k.shift)
+            key(VK_SHIFT, true);
+    }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+void Program::typeInto(HWND edit, const std::string& s)
+{
+    clickAt(edit);
+    // The click gives the focus to the box, or to the drop-down list's field.
+    require(waitUntil([&] { HWND f = focus(); return f == edit || (f && IsChild(edit, f)); }, 10000, this),
+            "a click did not give the focus to the box \"" + text(edit) + "\"");
+    std::vector<Key> keys = {{VK_HOME}, {VK_END, true}, {VK_DELETE}};
+    for (char c : s) {
+        const SHORT code = VkKeyScanA(c);
+        require(code != -1, std::string("no key types '") + c + "'");
+        keys.push_back({static_cast<WORD>(LOBYTE(code)), (HIBYTE(code) & 1) != 0});
+    }
+    sendKeys(keys);
+    require(waitUntil([&] { return text(edit).size() >= s.size(); }, 10000, this),
+            "typing \"" + s + "\" left the box at \"" + text(edit) + "\"");
+}
 
 namespace {
 

@@ -100,7 +100,18 @@ public:
     // that everything the message started has happened when this returns.
     LRESULT act(HWND target, UINT msg, WPARAM wp = 0, LPARAM lp = 0, int timeoutMs = 60000);
     void click(HWND button) { act(button, BM_CLICK); }
-    void type(HWND edit, const std::string& s);
+
+    // Real input, through the system's input queue as a mouse and a keyboard
+    // make it: the program sees the same messages as from a user's hands.
+    // A left click in the middle of a control; its window is brought to the
+    // front first where another window covers that point.
+    void clickAt(HWND control);
+    // Clicks into a text box (or an editable drop-down list), empties it
+    // with Home, Shift+End and Delete, types the text key by key and waits
+    // until the box shows as many characters as were typed.
+    void typeInto(HWND edit, const std::string& s);
+    // The keyboard focus of the program's input thread, or null.
+    HWND focus() const;
     // Chooses an item of the window's menu bar. Where the menu can be read
     // from here this returns once the item's handler has run; otherwise the
     // caller waits for what the item does.
@@ -109,6 +120,12 @@ public:
     HWND openMenu() const;
     // Posts key presses, which an open menu takes from the program's queue.
     static void pressKeys(HWND target, const std::vector<WPARAM>& keys);
+    // Presses keys through the input queue; each may carry the Shift key.
+    struct Key {
+        WORD vk;
+        bool shift = false;
+    };
+    static void sendKeys(const std::vector<Key>& keys);
     // The user picking a row, as the list box reports it to its window.
     void selectRow(HWND list, int row);
     void doubleClickRow(HWND list, int row);

@@ -240,6 +240,9 @@ void FormWindow::modelChanged(Change change)
                 centreOnScreen();
             shownBefore_ = true;
             ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+            // Shown, or shown again, the window comes to the front of its
+            // band: the activation alone leaves Wine's stacking as it was.
+            BringWindowToTop(hwnd_);
         } else {
             ShowWindow(hwnd_, SW_HIDE);
         }

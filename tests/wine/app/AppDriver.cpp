@@ -93,6 +93,18 @@ void addEntries(const Args& a)
     HWND phrase = edits[0], target = edits[1];
     require(childByText(add, "Button", "Save") != nullptr, "the add window has Save");
 
+    // A refused Save tells why in a box above the program's topmost windows,
+    // which takes the keyboard: Enter answers it, and the add window, its
+    // owner, has the focus again.
+    p.clickAt(childByText(add, "Button", "Save"));
+    HWND refusal = p.boxOpened();
+    checkEqual(Program::boxText(refusal), "Type the word or phrase to recognise before saving.", "the refusal");
+    p.checkInFront(refusal, "the refusal");
+    check(GetWindow(refusal, GW_OWNER) == add, "the add window owns the refusal");
+    Program::sendKeys({{VK_RETURN}});
+    check(waitUntil([&] { return !IsWindow(refusal); }, 10000), "Enter answered the refusal");
+    check(waitUntil([&] { return GetForegroundWindow() == add; }, 10000), "the add window is in front again");
+
     p.typeInto(phrase, "say hi");
     checkEqual(text(phrase), "say hi", "the phrase box after typing");
     choose(p, add, "Message Prompt");
@@ -307,12 +319,27 @@ void messagePrompt(const Args& a)
     writeStore(canonicalStore(kThree));
     Program p(a.program);
     HWND main = p.shown(kMain);
-    require(hear(main, "say hi"), "the program took no phrase");
-    HWND box = nullptr;
-    require(waitUntil([&] { return (box = p.openBox()) != nullptr; }, 10000), "no message box for \"say hi\"");
-    checkEqual(Program::boxText(box), "Hello there", "the message box's text");
-    p.answerBoxes();
-    checkEqual(p.boxes(), {"Hello there"}, "the message boxes");
+    // The box opens in front of the program's windows, which stay on top of
+    // everything else, whichever window has the foreground: the word list
+    // (on top like the main window) or the About window (not on top).
+    const std::pair<std::vector<std::string>, const char*> fronts[] = {
+        {{"File", "Edit Word List"}, kWordList},
+        {{"Help", "About"}, "About"},
+    };
+    for (const auto& [menu, caption] : fronts) {
+        p.chooseMenu(main, menu);
+        HWND front = p.shown(caption);
+        require(waitUntil([&] { return GetForegroundWindow() == front; }, 10000), std::string("\"") + caption + "\" is in the foreground");
+        require(hear(main, "say hi"), "the program took no phrase");
+        HWND box = p.boxOpened();
+        const std::string what = std::string("the message box over \"") + caption + "\"";
+        checkEqual(Program::boxText(box), "Hello there", what);
+        p.checkInFront(box, what);
+        check((GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, what + " stays on top of other programs");
+        Program::sendKeys({{VK_RETURN}});
+        check(waitUntil([&] { return !IsWindow(box); }, 10000), "Enter answered " + what);
+        check(p.openBox() == nullptr && IsWindowEnabled(main) && IsWindowEnabled(front), "the windows answer again");
+    }
 }
 
 // Hide and Show by voice: the main, word list and add windows go, the main

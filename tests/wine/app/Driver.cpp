@@ -347,6 +347,41 @@ HWND Program::openBox() const
     return findWindow(pid(), "#32770", &caption, true);
 }
 
+HWND Program::boxOpened(int timeoutMs)
+{
+    HWND box = nullptr;
+    require(waitUntil([&] { return (box = openBox()) != nullptr; }, timeoutMs), "no message box opened");
+    return box;
+}
+
+std::vector<std::string> Program::above(HWND window) const
+{
+    std::vector<std::string> out;
+    for (HWND w = GetTopWindow(nullptr); w && w != window; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid() && IsWindowVisible(w))
+            out.push_back(text(w));
+    }
+    return out;
+}
+
+void Program::checkInFront(HWND window, const std::string& what) const
+{
+    // The system settles the stacking and the focus a moment after a window
+    // shows; what counts is where they come to rest.
+    auto inFront = [&] {
+        HWND f = focus();
+        return GetForegroundWindow() == window && (f == window || IsChild(window, f)) && above(window).empty();
+    };
+    if (waitUntil(inFront, 5000))
+        return;
+    check(GetForegroundWindow() == window, what + " is the foreground window");
+    HWND f = focus();
+    check(f == window || IsChild(window, f), what + " has the keyboard focus");
+    check(above(window).empty(), "windows lie above " + what + ": " + show(above(window)));
+}
+
 std::string Program::boxText(HWND box)
 {
     // The message is the box's static control with text; the icon's has none.

@@ -94,6 +94,14 @@ public:
     bool answerBoxes();
     // A box that is open now, or null.
     HWND openBox() const;
+    // Waits for a box to open; a requirement.
+    HWND boxOpened(int timeoutMs = 10000);
+    // Checks that a window can be seen and answered: it is the foreground
+    // window, its thread's focus is in it, and no visible window of the
+    // program lies above it.
+    void checkInFront(HWND window, const std::string& what) const;
+    // The captions of the program's visible windows above this one.
+    std::vector<std::string> above(HWND window) const;
     static std::string boxText(HWND box);
 
     // Sends a message and answers boxes until the program has handled it, so

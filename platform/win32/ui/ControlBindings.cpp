@@ -137,7 +137,8 @@ public:
 
 protected:
     const char* windowClass() const override { return "LISTBOX"; }
-    DWORD windowStyle() const override { return WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY; }
+    // The list is as tall as its form says, not cut to whole rows.
+    DWORD windowStyle() const override { return WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT; }
     DWORD windowExStyle() const override { return WS_EX_CLIENTEDGE; }
 
     void fill() override
@@ -249,7 +250,12 @@ public:
 
 protected:
     const char* windowClass() const override { return "BUTTON"; }
-    DWORD windowStyle() const override { return WS_TABSTOP | BS_RADIOBUTTON; }
+    // Taller than one line of the forms' font (255 twips, the height of every
+    // one-line control), a caption wraps onto the lines the button has room for.
+    DWORD windowStyle() const override
+    {
+        return WS_TABSTOP | BS_RADIOBUTTON | (option_.Geometry().height > 255 ? BS_MULTILINE : 0);
+    }
     void fill() override { send(BM_SETCHECK, option_.Value() ? BST_CHECKED : BST_UNCHECKED); }
     void changed(Change change, int index) override
     {

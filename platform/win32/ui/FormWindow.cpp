@@ -38,7 +38,9 @@ FormWindow::FormWindow(Win32FrontEnd& frontEnd, Form& form, Menu* menuBar) : fro
                 DrawMenuBar(hwnd_);
             }
         });
-    style_ = FrameWindowStyle(form.Style().frame) | WS_CLIPCHILDREN;
+    // Not WS_CLIPCHILDREN: a group box leaves its inside to its parent,
+    // which must paint under it, or the frame shows black inside.
+    style_ = FrameWindowStyle(form.Style().frame);
     // A form that stays on top is made so: its load asks again, but a hidden
     // window is not always moved into the topmost band when asked later.
     exStyle_ = form.Style().topmost ? WS_EX_TOPMOST : 0;

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <algorithm>
 #include <map>
 #include <set>
@@ -360,33 +361,103 @@ void voiceHideShow(const Args& a)
     check(p.boxes().empty(), "hiding and showing by voice opened a message box");
 }
 
-void screenshot(const Args& a)
+// Pictures of every window, taken from the screen once it shows what a
+// working paint leaves there, and written to the artifact folder.
+struct Shooter {
+    const Program& program;
+    std::string folder;
+
+    // Waits until no other window of the program covers the window, then
+    // polls until the picture passes the check (the X server shows what was
+    // drawn a moment later) or the time is up; either way it is saved.
+    Capture shoot(HWND window, const std::string& name, const std::function<bool(const Capture&)>& drawn) const
+    {
+        check(waitUntil([&] { return program.above(window).empty(); }, 10000),
+              name + " is covered by " + show(program.above(window)));
+        Capture shot;
+        waitUntil([&] { return (shot = Capture::of(window)).taken() && drawn(shot); }, 10000);
+        const std::string file = folder + "\\" + name + ".png";
+        require(shot.taken() && shot.savePng(file), "no screenshot of " + name);
+        std::printf("  screenshot: %s\n", file.c_str());
+        return shot;
+    }
+};
+
+// A list that holds items shows ink inside its border; one left blank
+// (drawing switched off and never on again) shows none.
+bool listsShowText(const Capture& shot, HWND window)
 {
-    removeStore();
-    writeStore(canonicalStore(kThree));
-    Program p(a.program);
-    HWND main = started(p);
-    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-    Sleep(500); // for the X server to show what was drawn
-    require(!a.artifacts.empty(), "no folder for the screenshot");
-    CreateDirectoryA(a.artifacts.c_str(), nullptr);
-    const std::string file = a.artifacts + "\\main-window.bmp";
-    Capture shot = Capture::of(main);
-    require(shot.taken() && shot.save(file), "no screenshot of the main window");
-    std::printf("  screenshot: %s\n", file.c_str());
-    // A list that holds items shows ink inside its border; one left blank
-    // (drawing switched off and never on again) shows none.
-    for (HWND list : byPosition(children(main, "ListBox"), true)) {
+    for (HWND list : children(window, "ListBox")) {
         RECT r{};
         GetWindowRect(list, &r);
         InflateRect(&r, -4, -4);
-        const int ink = shot.inkIn(r);
-        check(ink > 20, "the list at x=" + std::to_string(r.left) + " holding " + std::to_string(listItems(list).size()) +
-                            " items shows " + std::to_string(ink) + " pixels of text");
+        if (shot.inkIn(r) <= 20)
+            return false;
     }
-    check(shot.inkIn(shot.area) > 200, "the main window is drawn");
+    return true;
+}
+
+// A group box is painted inside: a point just above its bottom line and
+// right of its left one has the dialog colour. With the parent clipping its
+// children, nobody paints there and it shows black.
+bool framesPainted(const Capture& shot, HWND window)
+{
+    for (HWND frame : children(window, "Button")) {
+        if ((GetWindowLongA(frame, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX)
+            continue;
+        RECT r{};
+        GetWindowRect(frame, &r);
+        if (shot.at({r.left + 5, r.bottom - 6}) != GetSysColor(COLOR_BTNFACE))
+            return false;
+    }
+    return true;
+}
+
+void screenshot(const Args& a)
+{
+    require(!a.artifacts.empty(), "no folder for the screenshots");
+    makeFolders(a.artifacts);
+    removeStore();
+    writeStore(canonicalStore(kThree));
+    Program p(a.program);
+    const Shooter camera{p, a.artifacts};
+    HWND main = started(p);
+
+    Capture shot = camera.shoot(main, "main-window", [&](const Capture& c) { return listsShowText(c, main); });
+    check(listsShowText(shot, main), "every list of the main window shows its text");
+
+    const UINT tray = WM_APP + 1;
+    PostMessageA(main, tray, 1, WM_RBUTTONUP);
+    HWND popup = nullptr;
+    require(waitUntil([&] { return (popup = p.openMenu()) != nullptr; }, 10000), "the tray icon's right click opened no menu");
+    shot = camera.shoot(popup, "tray-menu", [](const Capture& c) { return c.inkIn(c.area) > 100; });
+    check(shot.inkIn(shot.area) > 100, "the tray menu shows its items");
+    Program::pressKeys(popup, {VK_ESCAPE});
+    require(waitUntil([&] { return p.openMenu() == nullptr; }, 10000), "Escape closed the tray menu");
+
+    PostMessageA(main, tray, 1, WM_LBUTTONDBLCLK);
+    HWND box = p.boxOpened();
+    auto boxText = [&](const Capture& c) {
+        RECT inside{};
+        GetClientRect(box, &inside);
+        MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+        return c.background(inside) == GetSysColor(COLOR_BTNFACE) && c.inkIn(inside) > 100;
+    };
+    shot = camera.shoot(box, "message-box", boxText);
+    check(boxText(shot), "the message box shows its text");
+    p.answerBoxes();
+
+    p.chooseMenu(main, {"File", "Add New Word/Phrase"});
+    HWND add = p.shown(kAdd);
+    shot = camera.shoot(add, "add-window", [&](const Capture& c) { return framesPainted(c, add); });
+    check(framesPainted(shot, add), "the add window's frames are painted inside");
+    p.click(childByText(add, "Button", "Close"));
+
+    p.chooseMenu(main, {"File", "Edit Word List"});
+    HWND list = p.shown(kWordList);
+    shot = camera.shoot(list, "word-list-window", [&](const Capture& c) { return listsShowText(c, list); });
+    check(listsShowText(shot, list), "every list of the word list window shows its text");
+    p.click(childByText(list, "Button", "Close"));
 
     // The About window's picture, stretched into its box.
     p.chooseMenu(main, {"Help", "About"});
@@ -396,12 +467,11 @@ void screenshot(const Args& a)
         if (text(c).empty())
             picture = c;
     require(picture != nullptr, "the About window has its picture");
-    Sleep(500);
-    Capture aboutShot = Capture::of(about);
-    require(aboutShot.taken() && aboutShot.save(a.artifacts + "\\about-window.bmp"), "no screenshot of the About window");
     RECT r{};
     GetWindowRect(picture, &r);
-    check(aboutShot.inkIn(r) > (r.right - r.left) * (r.bottom - r.top) / 4, "the About picture fills its box");
+    auto filled = [&](const Capture& c) { return c.inkIn(r) > (r.right - r.left) * (r.bottom - r.top) / 4; };
+    shot = camera.shoot(about, "about-window", filled);
+    check(filled(shot), "the About picture fills its box");
 }
 
 // What the program carries besides its code: the icon in its eight images,

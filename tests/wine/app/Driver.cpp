@@ -360,7 +360,10 @@ std::vector<std::string> Program::above(HWND window) const
     for (HWND w = GetTopWindow(nullptr); w && w != window; w = GetWindow(w, GW_HWNDNEXT)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
-        if (owner == pid() && IsWindowVisible(w))
+        RECT mine{}, theirs{}, both{};
+        GetWindowRect(window, &mine);
+        GetWindowRect(w, &theirs);
+        if (owner == pid() && IsWindowVisible(w) && IntersectRect(&both, &mine, &theirs))
             out.push_back(text(w));
     }
     return out;
@@ -729,6 +732,108 @@ bool Capture::save(const std::string& bmpPath) const
     out.write(reinterpret_cast<const char*>(&header), sizeof header);
     out.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
     return static_cast<bool>(out);
+}
+
+namespace {
+
+uint32_t crc32(const unsigned char* p, size_t n, uint32_t crc = 0)
+{
+    crc = ~crc;
+    for (size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putBigEndian(std::string& out, uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((v >> shift) & 0xFF);
+}
+
+void chunk(std::string& png, const char* type, const std::string& data)
+{
+    putBigEndian(png, static_cast<uint32_t>(data.size()));
+    const std::string body = std::string(type, 4) + data;
+    png += body;
+    putBigEndian(png, crc32(reinterpret_cast<const unsigned char*>(body.data()), body.size()));
+}
+
+} // namespace
+
+// Uncompressed deflate blocks inside the zlib stream: larger files, but no
+// library and nothing to get wrong.
+bool Capture::savePng(const std::string& pngPath) const
+{
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    std::string raw;
+    raw.reserve(static_cast<size_t>(h) * (w * 3 + 1));
+    for (int y = 0; y < h; ++y) {
+        raw += '\0'; // no filter
+        const unsigned char* row = &pixels[static_cast<size_t>((h - 1 - y) * stride)];
+        for (int x = 0; x < w; ++x) {
+            raw += static_cast<char>(row[x * 3 + 2]);
+            raw += static_cast<char>(row[x * 3 + 1]);
+            raw += static_cast<char>(row[x * 3]);
+        }
+    }
+    std::string z = "\x78\x01";
+    uint32_t a = 1, b = 0;
+    for (unsigned char c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (size_t at = 0; at < raw.size(); at += 65535) {
+        const size_t n = std::min<size_t>(65535, raw.size() - at);
+        z += static_cast<char>(at + n >= raw.size() ? 1 : 0); // the last block
+        z += static_cast<char>(n & 0xFF);
+        z += static_cast<char>(n >> 8);
+        z += static_cast<char>(~n & 0xFF);
+        z += static_cast<char>((~n >> 8) & 0xFF);
+        z.append(raw, at, n);
+    }
+    putBigEndian(z, (b << 16) | a);
+    std::string header;
+    putBigEndian(header, static_cast<uint32_t>(w));
+    putBigEndian(header, static_cast<uint32_t>(h));
+    header += std::string("\x08\x02\x00\x00\x00", 5); // 8 bits, RGB, no interlace
+    std::string png = "\x89PNG\r\n\x1a\n";
+    chunk(png, "IHDR", header);
+    chunk(png, "IDAT", z);
+    chunk(png, "IEND", "");
+    std::ofstream out(pngPath, std::ios::binary | std::ios::trunc);
+    out << png;
+    return static_cast<bool>(out);
+}
+
+COLORREF Capture::at(POINT p) const
+{
+    const int h = area.bottom - area.top;
+    if (p.x < area.left || p.x >= area.right || p.y < area.top || p.y >= area.bottom)
+        return CLR_INVALID;
+    const int row = h - 1 - (p.y - area.top);
+    const unsigned char* px = &pixels[static_cast<size_t>(row * stride + (p.x - area.left) * 3)];
+    return RGB(px[2], px[1], px[0]);
+}
+
+void makeFolders(const std::string& path)
+{
+    for (size_t at = path.find_first_of("\\/", 3); at != std::string::npos; at = path.find_first_of("\\/", at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
+COLORREF Capture::background(const RECT& r) const
+{
+    std::map<COLORREF, int> counts;
+    for (int y = std::max(r.top, area.top); y < std::min(r.bottom, area.bottom); ++y)
+        for (int x = std::max(r.left, area.left); x < std::min(r.right, area.right); ++x)
+            ++counts[at({x, y})];
+    auto most = std::max_element(counts.begin(), counts.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most == counts.end() ? CLR_INVALID : most->first;
 }
 
 int Capture::inkIn(const RECT& r) const

@@ -98,9 +98,10 @@ public:
     HWND boxOpened(int timeoutMs = 10000);
     // Checks that a window can be seen and answered: it is the foreground
     // window, its thread's focus is in it, and no visible window of the
-    // program lies above it.
+    // program covers it.
     void checkInFront(HWND window, const std::string& what) const;
-    // The captions of the program's visible windows above this one.
+    // The captions of the program's visible windows above this one that
+    // cover a part of it.
     std::vector<std::string> above(HWND window) const;
     static std::string boxText(HWND box);
 
@@ -173,10 +174,19 @@ struct Capture {
     static Capture of(HWND window);
     bool taken() const { return !pixels.empty(); }
     bool save(const std::string& bmpPath) const;
+    // The same picture as a PNG file, for viewers that show no BMP.
+    bool savePng(const std::string& pngPath) const;
+    // The colour at a point of the screen inside the area, as RGB().
+    COLORREF at(POINT p) const;
     // Pixels inside r (screen coordinates) that differ from the colour most
     // of them have: text and lines on a plain background.
     int inkIn(const RECT& r) const;
+    // The colour most pixels inside r have.
+    COLORREF background(const RECT& r) const;
 };
+
+// Makes a folder and the folders above it.
+void makeFolders(const std::string& path);
 
 // Milliseconds since an arbitrary start.
 double nowMs();

@@ -20,6 +20,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace qm;
@@ -593,5 +594,167 @@ TEST(Forms, ToolTipsCarryTheModelsTexts)
         SendMessageW(tips, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
         const std::string want = c.control->ToolTipText();
         EXPECT_EQ(std::wstring(text.data()), std::wstring(want.begin(), want.end())) << c.control->Name();
+    }
+}
+
+// ---------------------------------------------------------------- captions
+
+namespace {
+
+// A caption's lines as its control breaks them: at its line breaks, and
+// where the control wraps, before the word that would pass the width.
+std::vector<std::string> captionLines(HDC dc, const std::string& caption, int width, bool wraps)
+{
+    auto extent = [&](const std::string& s) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= caption.size()) {
+        size_t end = caption.find('\n', start);
+        if (end == std::string::npos)
+            end = caption.size();
+        std::string paragraph = caption.substr(start, end - start);
+        if (!paragraph.empty() && paragraph.back() == '\r')
+            paragraph.pop_back();
+        if (!wraps) {
+            lines.push_back(paragraph);
+        } else {
+            std::string line;
+            size_t at = 0;
+            while (at < paragraph.size()) {
+                size_t next = paragraph.find(' ', at);
+                std::string word = paragraph.substr(at, next == std::string::npos ? std::string::npos : next - at);
+                const std::string longer = line.empty() ? word : line + " " + word;
+                if (!line.empty() && extent(longer) > width) {
+                    lines.push_back(line);
+                    line = word;
+                } else {
+                    line = longer;
+                }
+                at = next == std::string::npos ? paragraph.size() : next + 1;
+            }
+            lines.push_back(line);
+        }
+        if (end == caption.size())
+            break;
+        start = end + 1;
+    }
+    // A caption that ends in a line break has no empty last line to show.
+    while (lines.size() > 1 && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+struct CaptionRoom {
+    int left = 0, right = 0; // pixels at 96 DPI that the control keeps for itself
+    int top = 0, bottom = 0;
+    bool wraps = false;
+};
+
+// What each kind of captioned window keeps for its frame and mark, in
+// pixels at 96 DPI: a push button's edges, an option button's round mark
+// and the gap after it, the line and indent before a frame's caption.
+bool roomFor(HWND control, CaptionRoom& room)
+{
+    char cls[32] = {};
+    GetClassNameA(control, cls, sizeof cls);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    if (lstrcmpiA(cls, "Static") == 0) {
+        if ((style & SS_TYPEMASK) == SS_OWNERDRAW)
+            return false;
+        room.wraps = true;
+        return true;
+    }
+    if (lstrcmpiA(cls, "Button") != 0)
+        return false;
+    switch (style & BS_TYPEMASK) {
+    case BS_GROUPBOX:
+        room = {8, 8, 0, 0, false};
+        return true;
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+        room = {16, 1, 0, 0, (style & BS_MULTILINE) != 0};
+        return true;
+    default:
+        room = {4, 4, 2, 2, false};
+        return true;
+    }
+}
+
+// Every caption of a form's window fits its control at the window's DPI:
+// each line within the width the control leaves for text, the lines within
+// its height, and no window drawn over the text. Those that do not fit are
+// named, one a line, with their measures.
+std::string captionsThatDoNotFit(HWND form, int dpi)
+{
+    HDC dc = GetDC(form);
+    std::string failure;
+    for (HWND c = GetWindow(form, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        CaptionRoom room;
+        const std::string caption = windowText(c);
+        if (!IsWindowVisible(c) || caption.empty() || !roomFor(c, room))
+            continue;
+        RECT r{};
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+        const int width = r.right - r.left - MulDiv(room.left + room.right, dpi, 96);
+        const int height = r.bottom - r.top - MulDiv(room.top + room.bottom, dpi, 96);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
+        TEXTMETRICA tm{};
+        GetTextMetricsA(dc, &tm);
+        int widest = 0;
+        const auto lines = captionLines(dc, caption, width, room.wraps);
+        for (const auto& line : lines) {
+            SIZE size{};
+            GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &size);
+            widest = std::max(widest, static_cast<int>(size.cx));
+        }
+        SelectObject(dc, old);
+        // The internal leading above the first line is room for accents; a
+        // caption may lose it without losing a letter.
+        const int tall = static_cast<int>(lines.size()) * tm.tmHeight - tm.tmInternalLeading;
+        std::string why;
+        if (widest > width)
+            why = std::to_string(widest) + " pixels wide in " + std::to_string(width);
+        else if (tall > height)
+            why = std::to_string(lines.size()) + " lines of " + std::to_string(tm.tmHeight) + " pixels in " +
+                  std::to_string(height);
+        // A sibling over the text hides it: the windows above come first.
+        RECT ink{r.left + MulDiv(room.left, dpi, 96), r.top, r.left + MulDiv(room.left, dpi, 96) + widest, r.bottom};
+        for (HWND over = GetWindow(c, GW_HWNDPREV); over && why.empty(); over = GetWindow(over, GW_HWNDPREV)) {
+            RECT o{}, both{};
+            GetWindowRect(over, &o);
+            MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&o), 2);
+            if (IsWindowVisible(over) && IntersectRect(&both, &ink, &o) && both.top < r.top + std::min(tall, height))
+                why = "covered by \"" + windowText(over) + "\" from x=" + std::to_string(o.left);
+        }
+        if (!why.empty())
+            failure += "\"" + caption + "\" at " + std::to_string(dpi) + " DPI: " + why + "\n";
+    }
+    ReleaseDC(form, dc);
+    return failure;
+}
+
+} // namespace
+
+TEST(Captions, EveryCaptionFitsItsControlAt96And144Dpi)
+{
+    for (int dpi : {96, 144}) {
+        App app;
+        app.f1().mnu_about_Click();
+        app.f2().Show();
+        app.f3().Show();
+        for (Form* f : std::vector<Form*>{&app.f1(), &app.f2(), &app.f3(), &app.set.form4()}) {
+            HWND w = hwndOf(*f);
+            if (WindowDpi(w) != dpi) {
+                RECT outer{};
+                GetWindowRect(w, &outer);
+                SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&outer));
+            }
+            EXPECT_EQ(captionsThatDoNotFit(w, dpi), "") << windowText(w);
+        }
     }
 }

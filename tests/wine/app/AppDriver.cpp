@@ -7,6 +7,7 @@
 #include "HeardPhrase.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <algorithm>
@@ -474,6 +475,127 @@ void screenshot(const Args& a)
     check(filled(shot), "the About picture fills its box");
 }
 
+// The screen's DPI as Wine gives it to programs started after the change,
+// and back as it was at the end of the case.
+class LogPixels {
+public:
+    LogPixels()
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        DWORD size = sizeof old_;
+        had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+    }
+    ~LogPixels()
+    {
+        if (had_)
+            set(static_cast<int>(old_));
+        else
+            RegDeleteValueA(key_, "LogPixels");
+        RegCloseKey(key_);
+    }
+    LogPixels(const LogPixels&) = delete;
+    LogPixels& operator=(const LogPixels&) = delete;
+    void set(int dpi)
+    {
+        const DWORD value = static_cast<DWORD>(dpi);
+        require(RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                    ERROR_SUCCESS,
+                "cannot set the screen's DPI");
+    }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool had_ = false;
+};
+
+RECT clientOnScreen(HWND w)
+{
+    RECT r{};
+    GetClientRect(w, &r);
+    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string showRect(const RECT& r)
+{
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "(%ld, %ld)-(%ld, %ld)", r.left, r.top, r.right, r.bottom);
+    return buf;
+}
+
+// At 96, 144 and 192 DPI on a screen of 1366 x 768 (the runner's Xvfb for
+// this case) every window lies inside the work area. The main and word list
+// windows fit at every one of these DPIs and are laid out at it; the add
+// window is 5820 twips tall, 776 pixels at 192 DPI, and is laid out smaller,
+// as large as fits.
+void onScreen(const Args& a)
+{
+    require(GetSystemMetrics(SM_CXSCREEN) == 1366 && GetSystemMetrics(SM_CYSCREEN) == 768,
+            "the screen is " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
+                std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ", not 1366 x 768");
+    if (!a.artifacts.empty())
+        makeFolders(a.artifacts);
+    LogPixels logPixels;
+    struct Row {
+        int dpi;
+        SIZE main, wordList; // client areas, pixels
+    } rows[] = {
+        {96, {655, 137}, {583, 183}},
+        {144, {983, 206}, {875, 275}},
+        {192, {1310, 274}, {1166, 366}},
+    };
+    for (const Row& row : rows) {
+        const std::string at = " at " + std::to_string(row.dpi) + " DPI";
+        std::printf(" %d DPI\n", row.dpi);
+        logPixels.set(row.dpi);
+        removeStore();
+        writeStore(canonicalStore(kThree));
+        Program p(a.program);
+        HWND main = started(p);
+        p.chooseMenu(main, {"File", "Edit Word List"});
+        HWND list = p.shown(kWordList);
+        p.chooseMenu(main, {"File", "Add New Word/Phrase"});
+        HWND add = p.shown(kAdd);
+        p.chooseMenu(main, {"Help", "About"});
+        HWND about = p.shown("About");
+
+        RECT work{};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        for (HWND w : {main, list, add, about}) {
+            RECT r{}, inside{};
+            GetWindowRect(w, &r);
+            check(IntersectRect(&inside, &r, &work) && EqualRect(&inside, &r),
+                  "the window \"" + text(w) + "\"" + at + " lies at " + showRect(r) + ", outside the work area " +
+                      showRect(work));
+        }
+        auto checkClient = [&](HWND w, SIZE want) {
+            const RECT c = clientOnScreen(w);
+            check(c.right - c.left == want.cx && c.bottom - c.top == want.cy,
+                  "the client area of \"" + text(w) + "\"" + at + " is " + std::to_string(c.right - c.left) + " x " +
+                      std::to_string(c.bottom - c.top) + ", want " + std::to_string(want.cx) + " x " +
+                      std::to_string(want.cy));
+        };
+        checkClient(main, row.main);
+        checkClient(list, row.wordList);
+        // The add window keeps its proportions and fills the height it has.
+        RECT c = clientOnScreen(add), outer{};
+        GetWindowRect(add, &outer);
+        const int w = c.right - c.left, h = c.bottom - c.top;
+        check(std::abs(w * 5820 - h * 5115) <= 5820, "the add window" + at + " keeps its proportions: " +
+                                                        std::to_string(w) + " x " + std::to_string(h));
+        const int fullHeight = row.dpi == 192 ? work.bottom - work.top - (outer.bottom - outer.top - h) : 5820 * row.dpi / 1440;
+        check(h >= fullHeight - 5, "the add window" + at + " is " + std::to_string(h) + " pixels tall, want " +
+                                       std::to_string(fullHeight) + " or within 5 of it");
+        if (!a.artifacts.empty()) {
+            Capture::of(main).savePng(a.artifacts + "\\main-window-" + std::to_string(row.dpi) + "dpi.png");
+            Capture::of(add).savePng(a.artifacts + "\\add-window-" + std::to_string(row.dpi) + "dpi.png");
+        }
+        p.act(main, WM_CLOSE);
+        require(p.exited(30000), "the program did not end" + at);
+    }
+}
+
 // What the program carries besides its code: the icon in its eight images,
 // the About picture, the manifest and the version record.
 void resources(const Args& a)
@@ -566,6 +688,7 @@ const std::map<std::string, void (*)(const Args&)> kCases = {
     {"add", addEntries},          {"delete", deleteEntry},        {"hide-show", hideAndShow},
     {"exit-close", exitAndClose}, {"next-track", nextTrack},      {"message-prompt", messagePrompt},
     {"voice-hide-show", voiceHideShow}, {"screenshot", screenshot}, {"resources", resources},   {"startup-time", startupTime},
+    {"on-screen", onScreen},
 };
 
 } // namespace
@@ -579,6 +702,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "\n");
         return 2;
     }
+    // Positions and sizes as the screen has them, whatever DPI the programs run at.
+    SetProcessDPIAware();
     Args args{windowsPath(argv[2]), argc > 3 ? windowsPath(argv[3]) : std::string()};
     std::printf("case %s with %s\n", argv[1], args.program.c_str());
     std::fflush(stdout);

@@ -148,6 +148,47 @@ TEST(Geometry, TwipsBecomePixelsAtTheWindowsDpi)
         EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi << " DPI";
 }
 
+// A window too large for the work area at the monitor's DPI is laid out at
+// the largest DPI at which it fits; one that fits keeps the monitor's.
+TEST(Geometry, AFormIsLaidOutAtTheLargestDpiThatFits)
+{
+    const RECT frame{-3, -22, 3, 3}; // 6 pixels wider, 25 taller than the client area
+    const RECT screen{0, 0, 1366, 768};
+    struct Case {
+        int dpi, widthTwips, heightTwips;
+        RECT area;
+        int fitting;
+    } cases[] = {
+        {96, 5115, 5820, screen, 96},    // 341 x 388
+        {192, 9825, 2055, screen, 192},  // 1310 x 274
+        {192, 5115, 5820, screen, 183},  // 742 tall fits 768 - 25; at 184 DPI, 744 does not
+        {144, 5115, 5820, {0, 0, 1024, 600}, 142}, // 574 fits 575; at 143 DPI, 578 does not
+        {96, 90000, 2000, screen, 21},   // limited by the width
+        {96, 90000, 90000, {0, 0, 4, 4}, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FittingDpi(c.dpi, c.widthTwips, c.heightTwips, frame, c.area), c.fitting)
+            << c.widthTwips << " x " << c.heightTwips << " twips at " << c.dpi << " DPI";
+}
+
+TEST(Geometry, AWindowMovesOntoTheWorkAreaTheLeastWay)
+{
+    const RECT area{0, 0, 1366, 728};
+    struct Case {
+        RECT window, moved;
+    } cases[] = {
+        {{100, 100, 400, 300}, {100, 100, 400, 300}},      // inside: stays
+        {{1200, 600, 1500, 900}, {1066, 428, 1366, 728}},  // off the right and the bottom
+        {{-50, -20, 250, 180}, {0, 0, 300, 200}},          // off the left and the top
+        {{300, 0, 1900, 900}, {0, 0, 1600, 900}},          // larger: left and top edges on the area's
+    };
+    for (const auto& c : cases) {
+        const RECT got = MovedOnto(c.window, area);
+        EXPECT_TRUE(EqualRect(&got, &c.moved)) << "(" << c.window.left << ", " << c.window.top << ") went to ("
+                                               << got.left << ", " << got.top << ")";
+    }
+}
+
 TEST(Geometry, ControlsInAFrameArePlacedFromTheFramesCorner)
 {
     App app;

@@ -238,11 +238,8 @@ void hideAndShow(const Args& a)
     PostMessageA(main, tray, 1, WM_RBUTTONUP);
     HWND popup = nullptr;
     require(waitUntil([&] { return (popup = p.openMenu()) != nullptr; }, 10000), "the tray icon's right click opened no menu");
-    // Where the menu can be read from here, its captions are checked too.
-    const auto captions = menuCaptions(reinterpret_cast<HMENU>(SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0)));
-    if (!captions.empty())
-        checkEqual(captions, {"Hide", "Show", "Disable", "Enable", "About"}, "the tray menu");
-    // Down twice picks the second item, Show.
+    // Wine lets no other process read the menu's items; FrontEndTest reads
+    // them inside the program's process. Down twice picks the second, Show.
     Program::pressKeys(popup, {VK_DOWN, VK_DOWN, VK_RETURN});
     check(waitUntil([&] { return p.visible(kMain); }, 10000, &p), "Show in the tray menu showed the main window");
     check(!p.visible(kWordList) && !p.visible(kAdd) && !p.visible("About"), "Show brings back the main window only");

@@ -531,8 +531,8 @@ void onScreen(const Args& a)
     require(GetSystemMetrics(SM_CXSCREEN) == 1366 && GetSystemMetrics(SM_CYSCREEN) == 768,
             "the screen is " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
                 std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ", not 1366 x 768");
-    if (!a.artifacts.empty())
-        makeFolders(a.artifacts);
+    require(!a.artifacts.empty(), "no folder for the screenshots");
+    makeFolders(a.artifacts);
     LogPixels logPixels;
     struct Row {
         int dpi;
@@ -543,29 +543,23 @@ void onScreen(const Args& a)
         {192, {1310, 274}, {1166, 366}},
     };
     for (const Row& row : rows) {
-        const std::string at = " at " + std::to_string(row.dpi) + " DPI";
+        const std::string dpi = std::to_string(row.dpi);
+        const std::string at = " at " + dpi + " DPI";
         std::printf(" %d DPI\n", row.dpi);
         logPixels.set(row.dpi);
         removeStore();
         writeStore(canonicalStore(kThree));
         Program p(a.program);
-        HWND main = started(p);
-        p.chooseMenu(main, {"File", "Edit Word List"});
-        HWND list = p.shown(kWordList);
-        p.chooseMenu(main, {"File", "Add New Word/Phrase"});
-        HWND add = p.shown(kAdd);
-        p.chooseMenu(main, {"Help", "About"});
-        HWND about = p.shown("About");
-
+        const Shooter camera{p, a.artifacts};
         RECT work{};
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-        for (HWND w : {main, list, add, about}) {
+        auto checkOnWorkArea = [&](HWND w) {
             RECT r{}, inside{};
             GetWindowRect(w, &r);
             check(IntersectRect(&inside, &r, &work) && EqualRect(&inside, &r),
                   "the window \"" + text(w) + "\"" + at + " lies at " + showRect(r) + ", outside the work area " +
                       showRect(work));
-        }
+        };
         auto checkClient = [&](HWND w, SIZE want) {
             const RECT c = clientOnScreen(w);
             check(c.right - c.left == want.cx && c.bottom - c.top == want.cy,
@@ -573,21 +567,40 @@ void onScreen(const Args& a)
                       std::to_string(c.bottom - c.top) + ", want " + std::to_string(want.cx) + " x " +
                       std::to_string(want.cy));
         };
+
+        // One window at a time beside the main window, so that each picture
+        // shows one window whole.
+        HWND main = started(p);
+        checkOnWorkArea(main);
         checkClient(main, row.main);
+        camera.shoot(main, "main-window-" + dpi + "dpi", [&](const Capture& c) { return listsShowText(c, main); });
+
+        p.chooseMenu(main, {"File", "Edit Word List"});
+        HWND list = p.shown(kWordList);
+        checkOnWorkArea(list);
         checkClient(list, row.wordList);
+        camera.shoot(list, "word-list-window-" + dpi + "dpi", [&](const Capture& c) { return listsShowText(c, list); });
+        p.click(childByText(list, "Button", "Close"));
+
         // The add window keeps its proportions and fills the height it has.
+        p.chooseMenu(main, {"File", "Add New Word/Phrase"});
+        HWND add = p.shown(kAdd);
+        checkOnWorkArea(add);
         RECT c = clientOnScreen(add), outer{};
         GetWindowRect(add, &outer);
         const int w = c.right - c.left, h = c.bottom - c.top;
-        check(std::abs(w * 5820 - h * 5115) <= 5820, "the add window" + at + " keeps its proportions: " +
-                                                        std::to_string(w) + " x " + std::to_string(h));
-        const int fullHeight = row.dpi == 192 ? work.bottom - work.top - (outer.bottom - outer.top - h) : 5820 * row.dpi / 1440;
+        check(std::abs(w * 5820 - h * 5115) <= 5820,
+              "the add window" + at + " keeps its proportions: " + std::to_string(w) + " x " + std::to_string(h));
+        const int fullHeight =
+            row.dpi == 192 ? work.bottom - work.top - (outer.bottom - outer.top - h) : 5820 * row.dpi / 1440;
         check(h >= fullHeight - 5, "the add window" + at + " is " + std::to_string(h) + " pixels tall, want " +
                                        std::to_string(fullHeight) + " or within 5 of it");
-        if (!a.artifacts.empty()) {
-            Capture::of(main).savePng(a.artifacts + "\\main-window-" + std::to_string(row.dpi) + "dpi.png");
-            Capture::of(add).savePng(a.artifacts + "\\add-window-" + std::to_string(row.dpi) + "dpi.png");
-        }
+        camera.shoot(add, "add-window-" + dpi + "dpi", [&](const Capture& c) { return framesPainted(c, add); });
+        p.click(childByText(add, "Button", "Close"));
+
+        p.chooseMenu(main, {"Help", "About"});
+        checkOnWorkArea(p.shown("About"));
+
         p.act(main, WM_CLOSE);
         require(p.exited(30000), "the program did not end" + at);
     }

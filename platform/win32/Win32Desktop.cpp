@@ -77,8 +77,8 @@ LRESULT CALLBACK liftBox(int code, WPARAM wp, LPARAM lp)
 
 void Win32Desktop::messageBox(const std::string& text)
 {
-    // Owned by the window the user works in, else by the main window; a
-    // hidden owner would hide nothing but take the box out of the taskbar.
+    // Owned by the window the user works in, else by the main window. A box
+    // owned by a hidden window gets no taskbar button, so it goes unowned.
     HWND owner = GetActiveWindow();
     if (!owner || !IsWindowVisible(owner))
         owner = hwndOf(messageOwner);

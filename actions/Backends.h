@@ -3,6 +3,7 @@
 // desktop (Win32 messages and tokens, D-Bus on Linux) and a recording fake.
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace qm {
 
@@ -10,8 +11,9 @@ class PlayerBackend {
 public:
     virtual ~PlayerBackend() = default;
     virtual bool playerRunning() = 0;
-    // Delivered synchronously; with no player, nothing happens.
-    virtual void sendCommand(int32_t code) = 0;
+    // Delivered synchronously; with no player, nothing happens. Returns why
+    // the command reached no player, or nothing when it was delivered.
+    virtual std::string sendCommand(int32_t code) = 0;
 };
 
 class SessionBackend {
@@ -19,7 +21,9 @@ public:
     virtual ~SessionBackend() = default;
     virtual void enableShutdownPrivilege() = 0;
     // option is the caller's session option, flags its ExitWindowsEx flags.
-    virtual void requestSessionEnd(int32_t option, uint32_t flags) = 0;
+    // Returns why the request was refused or not made, or nothing when the
+    // system took it.
+    virtual std::string requestSessionEnd(int32_t option, uint32_t flags) = 0;
 };
 
 // The ExitWindowsEx flags for a session option; nothing for options outside

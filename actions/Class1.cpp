@@ -15,12 +15,13 @@ std::optional<uint32_t> ExitWindowsFlags(int32_t option)
     }
 }
 
-void Class1::ExitWindows(int32_t option)
+std::string Class1::ExitWindows(int32_t option)
 {
     // The privilege is enabled whatever the option, even one that requests nothing.
     EnableShutdownPrivilege();
     if (auto flags = ExitWindowsFlags(option))
-        backend_.requestSessionEnd(option, *flags);
+        return backend_.requestSessionEnd(option, *flags);
+    return {};
 }
 
 } // namespace qm

@@ -7,7 +7,9 @@ namespace qm {
 class Class1 {
 public:
     explicit Class1(SessionBackend& backend) : backend_(backend) {}
-    void ExitWindows(int32_t option);
+    // Empty when the system took the request (or there was none to make),
+    // else why it was refused.
+    std::string ExitWindows(int32_t option);
 
 private:
     void EnableShutdownPrivilege() { backend_.enableShutdownPrivilege(); }

@@ -14,7 +14,11 @@ public:
     bool running = false;
     std::vector<int32_t> codes;
     bool playerRunning() override { return running; }
-    void sendCommand(int32_t code) override { codes.push_back(code); }
+    std::string sendCommand(int32_t code) override
+    {
+        codes.push_back(code);
+        return running ? std::string() : "no player is running";
+    }
 };
 
 class FakeSession : public SessionBackend {
@@ -22,7 +26,12 @@ public:
     int privilegeCalls = 0;
     std::vector<std::pair<int32_t, uint32_t>> requests;
     void enableShutdownPrivilege() override { ++privilegeCalls; }
-    void requestSessionEnd(int32_t option, uint32_t flags) override { requests.emplace_back(option, flags); }
+    std::string refusal; // what the next requests answer; empty: accepted
+    std::string requestSessionEnd(int32_t option, uint32_t flags) override
+    {
+        requests.emplace_back(option, flags);
+        return refusal;
+    }
 };
 
 } // namespace qm

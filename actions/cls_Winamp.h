@@ -8,7 +8,8 @@ class cls_Winamp {
 public:
     explicit cls_Winamp(PlayerBackend& backend) : backend_(backend) {}
     bool IsWinampRunning() { return backend_.playerRunning(); }
-    void Execute(int32_t code) { backend_.sendCommand(code); }
+    // Empty when delivered, else why no player got it.
+    std::string Execute(int32_t code) { return backend_.sendCommand(code); }
 
 private:
     PlayerBackend& backend_;

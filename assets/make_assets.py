@@ -11,6 +11,8 @@ Writes, into OUTPUT_DIR (default: the folder of this script):
   about.bmp       the About picture: 1024x768, 24 bits per pixel, uncompressed
   indicator.png   the recognition indicator, 50x50 RGBA
   indicator.bmp   the same indicator as a 32-bit bitmap with alpha, for Win32
+  quillmere-48.png, quillmere-128.png
+                  the icon for the Linux menus (hicolor theme), RGBA
 
 Only the standard library is used (struct, zlib), and the output is the same
 byte for byte on every run, so the files are committed and a test regenerates
@@ -348,6 +350,18 @@ def png_chunk(kind, data):
     return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data) & 0xffffffff)
 
 
+def icon_png_rows(rows):
+    """The icon's float rows as 8-bit RGBA, fully transparent pixels as zeros."""
+    out = []
+    for row in rows:
+        line = []
+        for r, g, b, a in row:
+            alpha = int(round(a * 255))
+            line.append((int(round(r)), int(round(g)), int(round(b)), alpha) if alpha else (0, 0, 0, 0))
+        out.append(line)
+    return out
+
+
 def make_png(rows):
     height, width = len(rows), len(rows[0])
     raw = bytearray()
@@ -394,6 +408,8 @@ def main(argv):
         'about.bmp': make_about_bmp(),
         'indicator.png': make_png(indicator),
         'indicator.bmp': make_bmp32(indicator),
+        'quillmere-48.png': make_png(icon_png_rows(render_icon(48))),
+        'quillmere-128.png': make_png(icon_png_rows(render_icon(128))),
     }
     for name, data in files.items():
         with open(os.path.join(out, name), 'wb') as f:

@@ -20,8 +20,9 @@ public:
     virtual ~DesktopServices() = default;
 
     // Start a program, or open a document, folder or address with its default
-    // application. Failures are the shell's to report.
-    virtual void openTarget(const std::string& target, NativeHandle owner) = 0;
+    // application. Failures are the shell's to report to the user; the
+    // caller gets why nothing started (empty when something did), for its log.
+    virtual std::string openTarget(const std::string& target, NativeHandle owner) = 0;
 
     // Delete every file matching a path whose last component may hold "*" and
     // "?". Folders are never deleted. Matching nothing is an error.

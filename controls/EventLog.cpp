@@ -18,4 +18,17 @@ void logEvent(std::string_view line) {
     if (auto& s = sink()) s(line);
 }
 
+std::string logQuoted(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default: out += c;
+        }
+    }
+    return out + "\"";
+}
+
 } // namespace qm

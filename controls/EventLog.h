@@ -4,6 +4,7 @@
 // (stderr on Linux, the console or a file on Windows). Without a sink the
 // lines are dropped, so tests and quiet runs pay nothing but the call.
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace qm {
@@ -15,5 +16,8 @@ void setEventLogSink(EventLogSink sink);
 bool eventLogEnabled();
 // One event, without a trailing newline.
 void logEvent(std::string_view line);
+// A text in double quotes with its line breaks and tabs escaped,
+// so that a phrase or target never splits an event over two lines.
+std::string logQuoted(std::string_view text);
 
 } // namespace qm

@@ -1,5 +1,7 @@
 #include "Vocabulary.h"
 
+#include "EventLog.h"
+
 namespace qm {
 
 namespace {
@@ -64,13 +66,21 @@ bool ReloadVocabularyOrReport(VocabularyContext& ctx)
 {
     try {
         ReloadVocabulary(ctx);
+        if (ctx.listening)
+            ctx.listening->listening();
         return true;
     } catch (const StoreError& e) {
+        // Only the files failed: the recognizer was started before they were read.
+        if (ctx.listening)
+            ctx.listening->listening();
         ctx.desktop.messageBox("The word list could not be read: " + std::string(e.what()));
         return false;
     } catch (const std::exception& e) {
-        ctx.desktop.messageBox("Quillmere Voice Command is not listening: " + std::string(e.what()) +
-                               "\r\n\r\nEnable it again, or add or delete a word, to retry.");
+        logEvent("not listening: " + std::string(e.what()));
+        if (!ctx.listening || ctx.listening->failed())
+            ctx.desktop.messageBox("Quillmere Voice Command is not listening: " + std::string(e.what()) +
+                                   "\r\n\r\nIts tray icon stays grey until it listens. Enable it again, or add or "
+                                   "delete a word, to retry.");
     }
     try {
         readAllOrNothing(ctx);
@@ -104,6 +114,8 @@ void DisableCommand(VocabularyContext& ctx)
         ctx.desktop.messageBox("Listening could not be switched off: " + std::string(e.what()));
         return;
     }
+    if (ctx.listening)
+        ctx.listening->disabled();
     ctx.desktop.messageBox("Disabled");
 }
 

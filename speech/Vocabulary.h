@@ -3,6 +3,7 @@
 // store files, with the single retry, and the Enable and Disable commands.
 #include "CommandTable.h"
 #include "DesktopServices.h"
+#include "ListeningState.h"
 #include "Recognizer.h"
 #include "StoreFiles.h"
 
@@ -17,6 +18,8 @@ struct VocabularyContext {
     // The word list window's columns; asking for them creates that window.
     std::function<DisplayCopy()> wordList;
     DesktopServices& desktop;
+    // Told of every reload's outcome and of Disable; none: every failure is told.
+    ListeningState* listening = nullptr;
 };
 
 // Deactivate, load words.txt, activate, read the store files. The first
@@ -27,7 +30,8 @@ void ReloadVocabulary(VocabularyContext& ctx);
 // ReloadVocabulary for callers that must not end: a failure is reported in a
 // message box naming its cause, and the lists are filled from the store files
 // all the same, so the table shows while the program runs without listening.
-// Returns whether the recognizer is listening.
+// That the recognizer does not listen is told once, until it listens again.
+// Returns whether the reload worked.
 bool ReloadVocabularyOrReport(VocabularyContext& ctx);
 
 // Empties the main window's three lists, then the word list window's.

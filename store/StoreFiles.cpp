@@ -1,6 +1,7 @@
 #include "StoreFiles.h"
 
 #include "FileIO.h"
+#include "StoreLock.h"
 
 namespace qm {
 
@@ -73,6 +74,7 @@ std::string TargetFileName(const std::string& target)
 
 void ReadStoreFiles(const StorePaths& paths, CommandTable& table, DisplayCopy& copy)
 {
+    const StoreLock lock(StoreFolderOf(paths.words), StoreLock::Mode::Shared);
     const auto words = StoreLines(readStoreFile(paths.words));
     appendEach(paths.words, words, [&](const std::string& line) {
         if (line.compare(0, kPhrasePrefix.size(), kPhrasePrefix) != 0)
@@ -131,6 +133,7 @@ std::string ItemsFileBytes(const ListBox& phrases, const ListBox& items)
 void SaveStoreFiles(const StorePaths& paths, CommandTable& table)
 {
     table.List1.setListIndex(-1);
+    const StoreLock lock(StoreFolderOf(paths.words), StoreLock::Mode::Exclusive);
     std::vector<fileio::Replacement> files{
         {paths.words, WordsFileBytes(table)},
         {paths.dirs, ItemsFileBytes(table.List1, table.List2)},

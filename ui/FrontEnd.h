@@ -20,6 +20,11 @@ public:
     // False when the desktop has no notification area.
     virtual bool addTrayIcon(const std::string& tip) = 0;
     virtual void removeTrayIcon() = 0;
+    // The tray icon is drawn grey while the program does not listen; the tip
+    // keeps its text. Also holds for an icon added later.
+    virtual void setTrayListening(bool listening) { (void)listening; }
+    // Minimises a form's window to the task bar.
+    virtual void minimize(Form& form) { (void)form; }
     // Ends the event loop; the program then exits.
     virtual void quit() = 0;
 };

@@ -9,6 +9,9 @@ namespace qm {
 
 WindowSet::WindowSet(Services s) : services(s), form1_(std::make_unique<Form1>(*this))
 {
+    listening.changed = [this](ListeningState::State state) {
+        services.frontEnd.setTrayListening(state == ListeningState::State::Listening);
+    };
     form1_->DirectSR1.setEvents({
         [this](int32_t a, int32_t b) { form1_->DirectSR1_PhraseStart(a, b); },
         [this](int32_t a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5, const std::string& p, const std::string& a7,
@@ -28,6 +31,10 @@ bool WindowSet::start()
         return false;
     trayShown_ = services.frontEnd.addTrayIcon(kTrayTip);
     form1_->Show();
+    if (!trayShown_)
+        services.desktop.messageBox(
+            "This desktop has no notification area, so Quillmere Voice Command shows no tray icon.\r\n\r\n"
+            "Hide minimises the main window instead; it stays on the task bar.");
     return true;
 }
 
@@ -62,9 +69,18 @@ Form4& WindowSet::form4() { return loaded(form4_); }
 void WindowSet::unloadForm3() { unload(form3_); }
 void WindowSet::unloadForm4() { unload(form4_); }
 
+// A hidden main window comes back only through the tray icon's menu.
+void WindowSet::hideMainWindow()
+{
+    if (trayShown_)
+        form1_->Hide();
+    else
+        services.frontEnd.minimize(*form1_);
+}
+
 void WindowSet::hideAll()
 {
-    form1_->Hide();
+    hideMainWindow();
     form2().Hide();
     form3().Hide();
     form4().Hide();
@@ -72,7 +88,7 @@ void WindowSet::hideAll()
 
 void WindowSet::hideForVoice()
 {
-    form1_->Hide();
+    hideMainWindow();
     form2().Hide();
     form3().Hide();
 }
@@ -96,7 +112,7 @@ VocabularyContext WindowSet::vocabulary()
                                  Form2& f = form2();
                                  return DisplayCopy{f.List1, f.List2, f.List3};
                              },
-                             services.desktop};
+                             services.desktop, &listening};
 }
 
 DispatchContext WindowSet::dispatch()

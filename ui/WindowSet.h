@@ -5,6 +5,7 @@
 #include "CommandDispatch.h"
 #include "DesktopServices.h"
 #include "FrontEnd.h"
+#include "ListeningState.h"
 #include "Recognizer.h"
 #include "StoreFiles.h"
 #include "Vocabulary.h"
@@ -33,9 +34,12 @@ public:
 
     Services services;
     StorePaths paths;
+    // Whether the recognizer listens, shown by the tray icon.
+    ListeningState listening;
 
     // Runs the start-up: the main window's load, the tray icon, the main
-    // window shown. False when the store cannot be set up; the program ends.
+    // window shown, and a notice when the desktop has no notification area.
+    // False when the store cannot be set up; the program ends.
     bool start();
 
     Form1& form1() { return *form1_; }
@@ -48,7 +52,8 @@ public:
     void unloadForm3();
     void unloadForm4();
 
-    // Hide from the menus: all four windows.
+    // Hide from the menus: all four windows. With no tray icon to come back
+    // by, the main window is minimised instead of hidden.
     void hideAll();
     // Ends the program: the tray icon goes, then the event loop.
     void end();
@@ -77,6 +82,8 @@ private:
     // Forms unloaded from inside their own handlers live until the next unload
     // or the end, so the handler that unloaded them can return safely.
     std::vector<std::unique_ptr<Form>> unloaded_;
+    void hideMainWindow();
+
     bool trayShown_ = false;
 };
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace qm {
 
 namespace {
@@ -14,12 +16,13 @@ class Win32Player : public PlayerBackend {
 public:
     bool playerRunning() override { return FindWindowA(kPlayerWindowClass, nullptr) != nullptr; }
 
-    void sendCommand(int32_t code) override
+    std::string sendCommand(int32_t code) override
     {
         // Sent, not posted: the call returns after the player handled it. With
         // no player window the send goes nowhere, which is what we want.
         HWND player = FindWindowA(kPlayerWindowClass, nullptr);
         SendMessageA(player, WM_COMMAND, static_cast<WPARAM>(static_cast<uint32_t>(code)), 0);
+        return player ? std::string() : std::string("no window of class \"") + kPlayerWindowClass + "\" is open";
     }
 };
 
@@ -42,7 +45,12 @@ public:
         CloseHandle(token);
     }
 
-    void requestSessionEnd(int32_t, uint32_t flags) override { ExitWindowsEx(flags, 0xFFFFFFFFu); }
+    std::string requestSessionEnd(int32_t, uint32_t flags) override
+    {
+        if (ExitWindowsEx(flags, 0xFFFFFFFFu))
+            return {};
+        return "Windows refused the request (error " + std::to_string(GetLastError()) + ")";
+    }
 };
 
 } // namespace

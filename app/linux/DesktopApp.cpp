@@ -1,9 +1,11 @@
 #include "DesktopApp.h"
 
 #include "Backends.h"
+#include "Form1.h"
 #include "QtDesktop.h"
 #include "QtFrontEnd.h"
 #include "QueuedRecognizer.h"
+#include "SignalExit.h"
 #include "WindowSet.h"
 
 #include <QApplication>
@@ -30,6 +32,14 @@ int RunDesktop(Recognizer& engine, const StartedHook& started)
     frontEnd.failed = stop;
     recognizer.failed = stop;
 
+    // Asked to end (a log-out, kill, Ctrl+C): end as Exit does, also while a
+    // box of the start-up waits.
+    bool ended = false;
+    ExitOnSignals onSignal([&set, &ended] {
+        ended = true;
+        set.form1().mnu_exit_Click();
+    });
+
     try {
         if (!set.start())
             return 1;
@@ -37,6 +47,8 @@ int RunDesktop(Recognizer& engine, const StartedHook& started)
         desktop.messageBox(std::string(kAppTitle) + " cannot start: " + e.what());
         return 1;
     }
+    if (ended)
+        return 0;
     if (started)
         started(set, frontEnd);
     return QApplication::exec();

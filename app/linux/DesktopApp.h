@@ -15,6 +15,7 @@ class WindowSet;
 using StartedHook = std::function<void(WindowSet&, QtFrontEnd&)>;
 
 // Needs a QApplication. The engine may raise its events on any thread.
+// SIGTERM and SIGINT end the program as Exit does.
 // Returns the program's exit status: 1 when the start-up fails.
 int RunDesktop(Recognizer& engine, const StartedHook& started = {});
 

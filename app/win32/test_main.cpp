@@ -4,6 +4,7 @@
 #include "HeardPhrase.h"
 #include "Program.h"
 #include "ScriptedRecognizer.h"
+#include "SingleInstance.h"
 #include "Win32FrontEnd.h"
 
 #include <objbase.h>
@@ -67,9 +68,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     {
         qm::ScriptedRecognizer recognizer;
         PhraseInbox inbox(recognizer);
-        code = qm::RunProgram(instance, recognizer, [&](qm::Win32FrontEnd& frontEnd, qm::WindowSet&) {
-            frontEnd.setMainWindowHook([&inbox, &frontEnd](UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
-                return inbox.handle(frontEnd, msg, lp, result);
+        code = qm::RunProgram(instance, recognizer, [&](qm::Win32FrontEnd& frontEnd, qm::WindowSet& set) {
+            frontEnd.setMainWindowHook([&inbox, &frontEnd, &set](UINT msg, WPARAM, LPARAM lp, LRESULT& result) {
+                return inbox.handle(frontEnd, msg, lp, result) || qm::HandleBringForward(set, msg, result);
             });
         });
     }

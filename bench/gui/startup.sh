@@ -66,7 +66,13 @@ printf '%-8s %-28s %-22s %s\n' entries "start to shown, ms (median)" "VmRSS idle
 for n in 30 32767; do
   store "$n"
   results=()
-  for ((r = 0; r < runs; r++)); do results+=("$(one_run)"); done
+  for ((r = 0; r < runs; r++)); do
+    # one_run runs in a subshell, so its failure shows only as output that is
+    # not three numbers; a blank must never enter the median.
+    result=$(one_run)
+    [[ $result =~ ^[0-9]+\ [0-9]+\ [0-9]+$ ]] || { echo "run $((r + 1)) with $n entries failed: ${result:-no output}" >&2; exit 1; }
+    results+=("$result")
+  done
   ms=$(printf '%s\n' "${results[@]}" | cut -d' ' -f1 | median)
   rss=$(printf '%s\n' "${results[@]}" | cut -d' ' -f2 | median)
   all=$(printf '%s\n' "${results[@]}" | awk '{ printf "%s/%s ", $1, $2 }')

@@ -15,7 +15,12 @@ class FakeDesktop : public DesktopServices {
 public:
     explicit FakeDesktop(std::string storeDir = {}) : storeDir_(std::move(storeDir)) {}
 
-    void openTarget(const std::string& target, NativeHandle owner) override { opened.push_back(target); lastOwner = owner; }
+    std::string openTarget(const std::string& target, NativeHandle owner) override
+    {
+        opened.push_back(target);
+        lastOwner = owner;
+        return openFailure;
+    }
     DeleteOutcome deleteByPattern(const std::string& pattern) override
     {
         deleted.push_back(pattern);
@@ -48,6 +53,7 @@ public:
     void makeTopmost(NativeHandle window) override { topmost.push_back(window); }
 
     std::vector<std::string> opened;
+    std::string openFailure; // what every open answers; empty: it started
     std::vector<std::string> deleted;
     std::deque<DeleteOutcome> deleteOutcomes;
     std::vector<std::string> messages;

@@ -28,12 +28,15 @@ public:
         return hasTray;
     }
     void removeTrayIcon() override { trayShown = false; }
+    void setTrayListening(bool listening) override { trayListening.push_back(listening); }
+    void minimize(Form& form) override { minimized.push_back(form.Name()); }
     void quit() override { ++quits; }
 
     bool hasTray = true;
     bool trayShown = false;
     std::string trayTip;
-    std::vector<std::string> bound, unbound, popups;
+    std::vector<std::string> bound, unbound, popups, minimized;
+    std::vector<bool> trayListening; // every change of the icon's colour
     int quits = 0;
     NativeHandle lastHandle = 100;
 };

@@ -1,11 +1,11 @@
 #include "QtDesktop.h"
 
 #include "DeleteByPattern.h"
+#include "OpenPlan.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -20,17 +20,30 @@ namespace {
 QWidget* widgetOf(NativeHandle h) { return reinterpret_cast<QWidget*>(h); }
 }
 
-void QtDesktop::openTarget(const std::string& target, NativeHandle)
+std::string QtDesktop::openTarget(const std::string& target, NativeHandle)
 {
-    const QString t = QString::fromUtf8(target.c_str());
-    QFileInfo info(t);
-    // A program is started on its own, in the home folder; a document,
-    // folder or address goes to the desktop's default application.
-    if (info.isFile() && info.isExecutable()) {
-        QProcess::startDetached(info.absoluteFilePath(), {}, QDir::homePath());
-        return;
+    const OpenPlan plan = PlanOpen(QString::fromUtf8(target.c_str()), QDir::homePath());
+    switch (plan.way) {
+    case OpenPlan::Way::Nothing:
+        return plan.why.toStdString();
+    case OpenPlan::Way::Program: {
+        // On its own, in the home folder, outliving this program.
+        QProcess process;
+        process.setProgram(plan.program);
+        process.setArguments(plan.arguments);
+        process.setWorkingDirectory(QDir::homePath());
+        process.setStandardInputFile(QProcess::nullDevice());
+        if (!process.startDetached())
+            return (plan.program + QStringLiteral(" did not start: ") + process.errorString()).toStdString();
+        return {};
     }
-    QDesktopServices::openUrl(QUrl::fromUserInput(t, QDir::homePath(), QUrl::AssumeLocalFile));
+    case OpenPlan::Way::Open:
+        if (!QDesktopServices::openUrl(plan.url))
+            return "the desktop has no application to open " + plan.url.toString().toStdString() +
+                   " (is xdg-open installed?)";
+        return {};
+    }
+    return {};
 }
 
 DeleteOutcome QtDesktop::deleteByPattern(const std::string& pattern)
@@ -41,6 +54,8 @@ DeleteOutcome QtDesktop::deleteByPattern(const std::string& pattern)
 void QtDesktop::messageBox(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromUtf8(text.c_str()), QMessageBox::Ok);
+    // A message is shown as typed: "<b>" is three characters, not bold.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

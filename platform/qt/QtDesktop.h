@@ -9,7 +9,7 @@ namespace qm {
 // message box and the file dialog.
 class QtDesktop : public DesktopServices {
 public:
-    void openTarget(const std::string& target, NativeHandle owner) override;
+    std::string openTarget(const std::string& target, NativeHandle owner) override;
     DeleteOutcome deleteByPattern(const std::string& pattern) override;
     void messageBox(const std::string& text) override;
     std::string storeDirectory() override;

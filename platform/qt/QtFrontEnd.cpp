@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -647,7 +649,7 @@ bool QtFrontEnd::addTrayIcon(const std::string& tip)
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return false;
     if (!tray_) {
-        tray_ = new QSystemTrayIcon(icon_);
+        tray_ = new QSystemTrayIcon(trayListening_ ? icon_ : GreyIcon(icon_));
         auto* watch = new RightButtonUp;
         watch->fire = [this] {
             if (main_)
@@ -683,6 +685,36 @@ void QtFrontEnd::trayActivated(int reason)
         // A single left click, the middle button, a mere pointer movement: nothing.
         break;
     }
+}
+
+void QtFrontEnd::setTrayListening(bool listening)
+{
+    trayListening_ = listening;
+    if (tray_)
+        tray_->setIcon(listening ? icon_ : GreyIcon(icon_));
+}
+
+void QtFrontEnd::minimize(Form& form)
+{
+    if (QWidget* w = window(form))
+        w->showMinimized();
+}
+
+QIcon GreyIcon(const QIcon& icon)
+{
+    QIcon grey;
+    for (const QSize& size : icon.availableSizes()) {
+        QImage image = icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const int g = qGray(line[x]);
+                line[x] = qRgba(g, g, g, qAlpha(line[x]));
+            }
+        }
+        grey.addPixmap(QPixmap::fromImage(image));
+    }
+    return grey;
 }
 
 void QtFrontEnd::removeTrayIcon()

@@ -30,6 +30,8 @@ int TwipsToPixels(int twips, double dotsPerInch);
 QString AssetPath(const std::string& asset);
 // The program's icon, all eight images of quillmere.ico.
 QIcon ProgramIcon();
+// The same icon in shades of grey, alpha kept: the tray's "not listening".
+QIcon GreyIcon(const QIcon& icon);
 
 class QtFrontEnd : public FrontEnd {
 public:
@@ -43,6 +45,8 @@ public:
     void popupMenu(Menu& menu) override;
     bool addTrayIcon(const std::string& tip) override;
     void removeTrayIcon() override;
+    void setTrayListening(bool listening) override;
+    void minimize(Form& form) override;
     void quit() override;
 
     // The native side, for the program's own start-up code and for tests.
@@ -71,6 +75,7 @@ private:
 
     double dpiX_ = 96, dpiY_ = 96;
     QIcon icon_;
+    bool trayListening_ = true;
     std::map<const Form*, std::unique_ptr<Window>> windows_;
     std::map<const Control*, QWidget*> widgets_;
     std::map<const Menu*, QAction*> actions_;

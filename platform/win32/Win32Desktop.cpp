@@ -22,12 +22,16 @@ std::string systemMessage(DWORD err)
 
 } // namespace
 
-void Win32Desktop::openTarget(const std::string& target, NativeHandle owner)
+std::string Win32Desktop::openTarget(const std::string& target, NativeHandle owner)
 {
     // The program started may bring its window to the front, even when the
     // command came by voice while another program had the foreground.
     AllowSetForegroundWindow(ASFW_ANY);
-    ShellExecuteA(hwndOf(owner), "open", target.c_str(), "", "C:\\", SW_SHOWNORMAL);
+    const auto code = reinterpret_cast<INT_PTR>(ShellExecuteA(hwndOf(owner), "open", target.c_str(), "", "C:\\", SW_SHOWNORMAL));
+    // Above 32 is success; below, the shell's codes 2 to 11 are the system's error numbers.
+    if (code > 32)
+        return {};
+    return "the shell could not open it: " + systemMessage(static_cast<DWORD>(code));
 }
 
 DeleteOutcome Win32Desktop::deleteByPattern(const std::string& pattern)

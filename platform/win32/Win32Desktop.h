@@ -5,7 +5,7 @@ namespace qm {
 
 class Win32Desktop : public DesktopServices {
 public:
-    void openTarget(const std::string& target, NativeHandle owner) override;
+    std::string openTarget(const std::string& target, NativeHandle owner) override;
     DeleteOutcome deleteByPattern(const std::string& pattern) override;
     void messageBox(const std::string& text) override;
     std::string storeDirectory() override;

@@ -1,10 +1,30 @@
 #include "speech/sphinx/SphinxRecognizer.h"
 
+#include "EventLog.h"
 #include "speech/GrammarReader.h"
 
 #include <utility>
 
 namespace qm {
+
+namespace {
+
+// Every utterance the engine decided on, for the --verbose log: what it heard
+// with its score, or why it let it pass.
+void logUtterance(const sphinx::UtteranceReport& r) {
+    if (!eventLogEnabled()) return;
+    const std::string score = "(score " + std::to_string(r.score) + ", " + std::to_string(r.frames) + " frames)";
+    if (r.accepted)
+        logEvent("heard " + logQuoted(r.words) + " " + score);
+    else if (*r.rejectedBy)
+        logEvent("ignored " + logQuoted(r.words) + " " + score + ": " + r.rejectedBy);
+    else if (r.words.empty())
+        logEvent("ignored speech " + score + ": nothing in it matched the word list");
+    else
+        logEvent("ignored " + logQuoted(r.words) + " " + score + ": not a phrase of the word list");
+}
+
+}  // namespace
 
 SphinxRecognizer::SphinxRecognizer(std::string modelDir) : modelDir_(std::move(modelDir)) {}
 
@@ -27,6 +47,7 @@ void SphinxRecognizer::GrammarFromFile(const std::string& path) {
             decoder_->onSpeechStarted([this] {
                 if (events_.PhraseStart) events_.PhraseStart(0, 0);
             });
+            decoder_->onUtterance([](const sphinx::UtteranceReport& r) { logUtterance(r); });
             decoder_->onPhraseAccepted([this](std::size_t, const std::string& phrase) {
                 if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, phrase, std::string(), 0);
             });

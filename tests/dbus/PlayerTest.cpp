@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
+#include <vector>
 
 using namespace qm;
 using qm::test::PeerProcess;
@@ -35,7 +37,7 @@ TEST(DesktopPlayer, WithNoPlayerNothingRunsAndEveryCodeGoesNowhere)
     ASSERT_TRUE(lookalike->ready());
     EXPECT_FALSE(winamp.IsWinampRunning());
     for (int32_t code : kAllCodes)
-        winamp.Execute(code);
+        EXPECT_NE(winamp.Execute(code), "") << code;
     EXPECT_EQ(lookalike->calls(), QStringList{});
 
     auto player = startPlayer(kTestPlayer);
@@ -76,7 +78,7 @@ TEST(DesktopPlayer, EachCodeBecomesItsPlayerCall)
         SCOPED_TRACE(c.code);
         player->reset();
         player->configure(QStringLiteral("Volume"), 0.5);
-        winamp.Execute(c.code);
+        EXPECT_EQ(winamp.Execute(c.code).empty(), !c.calls.isEmpty()) << "delivered, or why not";
         EXPECT_EQ(player->calls(), c.calls);
     }
 }
@@ -166,6 +168,63 @@ TEST(DesktopPlayer, CommandsGoToThePlayingPlayerElseTheFirstByName)
             EXPECT_EQ(another->calls(), c.toAnother ? expected : QStringList{});
             EXPECT_EQ(testplayer->calls(), c.toAnother ? QStringList{} : expected);
         }
+    }
+}
+
+// Five players that take every request in and never answer, the way a hung
+// player does. Asked one after another with a timeout each, they held the
+// window for many seconds; asked together under one deadline of 1 s, a command
+// returns well within 1.9 s, which no one-by-one asking of five can.
+TEST(DesktopPlayer, HungPlayersHoldACommandNoLongerThanOneDeadline)
+{
+    std::vector<std::unique_ptr<PeerProcess>> hung;
+    for (int i = 1; i <= 5; ++i) {
+        hung.push_back(startPlayer(QStringLiteral("org.mpris.MediaPlayer2.hung%1").arg(i)));
+        ASSERT_TRUE(hung.back()->ready());
+        hung.back()->configure(QStringLiteral("Silent"), true);
+    }
+    const auto expectHungAsked = [&](const QStringList& first, const QStringList& others) {
+        for (size_t i = 0; i < hung.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "hung" << i + 1);
+            EXPECT_EQ(hung[i]->calls(), i == 0 ? first : others);
+            hung[i]->reset();
+        }
+    };
+    const auto timed = [](auto&& step) {
+        const auto start = std::chrono::steady_clock::now();
+        step();
+        return std::chrono::steady_clock::now() - start;
+    };
+    constexpr auto kBound = std::chrono::milliseconds(1900);
+    cls_Winamp winamp(DesktopPlayer());
+    const QStringList asked{"Get PlaybackStatus"};
+
+    {
+        SCOPED_TRACE("an answering player among them");
+        auto player = startPlayer(kTestPlayer);
+        ASSERT_TRUE(player->ready());
+        // Playing, or merely the only one that answers: either way it is the
+        // one the command goes to.
+        for (const char* status : {"Playing", "Stopped"}) {
+            SCOPED_TRACE(status);
+            player->reset();
+            player->configure(QStringLiteral("PlaybackStatus"), QString::fromLatin1(status));
+            EXPECT_LT(timed([&] { winamp.Execute(40048); }), kBound);
+            EXPECT_LT(timed([&] { winamp.Execute(40058); }), kBound);
+            EXPECT_EQ(player->calls(), (QStringList{"Next", "Set Volume 1"}));
+            expectHungAsked(asked + asked, asked + asked);
+        }
+    }
+    {
+        SCOPED_TRACE("only hung players");
+        EXPECT_TRUE(winamp.IsWinampRunning());
+        // The first by name still gets the command, and the window still
+        // waits no longer than the deadline.
+        EXPECT_LT(timed([&] { winamp.Execute(40046); }), kBound);
+        expectHungAsked(asked + QStringList{"PlayPause"}, asked);
+        // No level can be read, so none is written.
+        EXPECT_LT(timed([&] { winamp.Execute(40059); }), kBound);
+        expectHungAsked(asked + QStringList{"Get Volume"}, asked);
     }
 }
 

@@ -4,7 +4,8 @@
 //   qm_dbus_test_peer login1            logind's manager and its session objects
 //
 // It records every request it receives (property reads excepted) and answers
-// them the way the real service would, rejecting wrong argument types. The test
+// them the way the real service would, rejecting wrong argument types. With
+// Silent (b) set it answers nothing and records property reads too. The test
 // reads the record and changes the peer's state through org.quillmere.TestPeer
 // at /org/quillmere/TestPeer: Calls() -> as, Reset(), Configure(s key, v value).
 // "ready" on stdout means the bus name is owned and the objects are exported.
@@ -51,6 +52,12 @@ public:
                 reply = message.createReply();
             } else
                 reply = unknown(message);
+        } else if (settings_.value(QStringLiteral("Silent")).toBool()) {
+            // A hung peer: it takes every request in and answers none.
+            const QVariantList args = message.arguments();
+            calls_ << (member == QLatin1String("Get") && args.size() == 2 ? QStringLiteral("Get ") + args.at(1).toString()
+                                                                           : member);
+            return true;
         } else {
             reply = serve(message);
         }

@@ -264,7 +264,9 @@ TEST(QtMirror, WindowsShowAndHideWithTheirForms)
     app.f1().mnu_addnewword_Click();
     EXPECT_TRUE(app.window(app.f3())->isVisible());
     app.f1().mnu_hide_Click();
-    for (Form* f : std::initializer_list<Form*>{&app.f1(), &app.f2(), &app.f3(), &app.f4()})
+    // With no tray icon to come back by (offscreen has none) the main window is minimised.
+    EXPECT_TRUE(app.window(app.f1())->isMinimized());
+    for (Form* f : std::initializer_list<Form*>{&app.f2(), &app.f3(), &app.f4()})
         EXPECT_FALSE(app.window(*f)->isVisible()) << f->Name();
     app.f1().mnu_show1_Click();
     EXPECT_TRUE(app.window(app.f1())->isVisible());
@@ -473,6 +475,7 @@ TEST(QtTray, NoNotificationAreaMeansNoIconButTheProgramRuns)
     EXPECT_FALSE(app.set.trayShown());
     EXPECT_EQ(app.frontEnd.trayIcon(), nullptr);
     EXPECT_TRUE(app.window(app.f1())->isVisible());
+    EXPECT_NE(app.noTrayNotice.find("no notification area"), std::string::npos) << app.noTrayNotice;
 }
 
 TEST(QtBulk, AFullWordListLoadsIntoEveryColumn)

@@ -9,6 +9,7 @@ source "$(dirname "$0")/xvfb_session.sh"
 mkdir -p "$artifacts"
 
 qm_start_xvfb
+qm_start_tray # a desktop with a notification area: Hide hides
 qm_store "greet me please|Good morning to you|Message Prompt" "hide yourself|String holder|Hide" \
   "come back|String holder|Show"
 fifo=$QM_TMP/phrases

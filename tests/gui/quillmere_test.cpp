@@ -1,10 +1,12 @@
 // quillmere-test: the desktop program as the tests and benchmarks drive it.
-// Never shipped. It differs from quillmere in two ways:
+// Never shipped. It takes the same options and differs from quillmere in two ways:
 //  - with QM_TEST_PHRASES naming a file or FIFO, the lines written to it are
 //    heard instead of the microphone (see InjectedRecognizer);
 //  - it reports on stdout, one line each:
 //      QM_EXPOSED <unix time in ns>   when the main window is first exposed
 //      QM_MESSAGE <text>              for each message box, line breaks as \n
+//      QM_MESSAGE_FORMAT <plain|rich|auto>  and how it renders that text
+#include "CommandLine.h"
 #include "DesktopApp.h"
 #include "Form1.h"
 #include "InjectedRecognizer.h"
@@ -46,8 +48,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override
     {
         if (e->type() == QEvent::Show) {
-            if (auto* box = qobject_cast<QMessageBox*>(watched))
+            if (auto* box = qobject_cast<QMessageBox*>(watched)) {
                 report("QM_MESSAGE", box->text().replace(QLatin1Char('\n'), QStringLiteral("\\n")));
+                const Qt::TextFormat f = box->textFormat();
+                report("QM_MESSAGE_FORMAT", f == Qt::PlainText ? QStringLiteral("plain")
+                                            : f == Qt::RichText ? QStringLiteral("rich")
+                                                                : QStringLiteral("auto"));
+            }
         } else if (e->type() == QEvent::Expose && watched == main && !exposed && main->isExposed()) {
             exposed = true;
             report("QM_EXPOSED", QString::number(unixNanoseconds()));
@@ -60,6 +67,8 @@ protected:
 
 int main(int argc, char** argv)
 {
+    if (const int status = qm::ReadProgramOptions(argc, argv); status >= 0)
+        return status;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillmere"));
     Reporter reporter;

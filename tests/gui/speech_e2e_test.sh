@@ -21,6 +21,7 @@ speak() {
 }
 
 qm_start_xvfb
+qm_start_tray # a desktop with a notification area, which says nothing at start
 qm_start_pulse
 qm_store "open mail|/nonexistent/mail|Open" "show desktop|Time for a break|Message Prompt" \
   "play music|String holder|Play"

@@ -3,13 +3,21 @@
 # as an artifact), the tray icon's right button opens the pop-up menu and its
 # left double-click the message, and Exit ends the program.
 #   tray_test.sh PROGRAM GRAB_TOOL ARTIFACT_DIR [--no-tray]
-# With --no-tray there is no notification area: the program runs without an icon.
+# With --no-tray there is no notification area: the program runs without an
+# icon, says so at start, and its Hide minimises the main window (under a
+# window manager, so that minimising means something).
 program=$1 grab=$2 artifacts=$3 mode=${4:-}
 source "$(dirname "$0")/xvfb_session.sh"
 mkdir -p "$artifacts"
 
 qm_start_xvfb
-[ "$mode" = --no-tray ] || qm_start_tray
+if [ "$mode" = --no-tray ]; then
+  openbox >"$QM_TMP/openbox.log" 2>&1 &
+  QM_PIDS+=($!)
+  qm_wait 20 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' || qm_fail "openbox did not start"
+else
+  qm_start_tray
+fi
 # A microphone to listen to, so that the start-up has nothing to complain about.
 qm_start_pulse
 qm_store "open the notes|/nonexistent/notes|Open" "good morning|Rise and shine|Message Prompt" \
@@ -18,8 +26,16 @@ qm_start_app "$program"
 
 main=$(qm_wait_window 90 "Quillmere Voice Vuredizara Program") || qm_fail "the main window did not appear"
 qm_log "main window $main, $(qm_size "$main")"
-stray=$(qm_app_windows "Quillmere Voice Command")
-[ -z "$stray" ] || qm_fail "a message box opened at start-up"
+if [ "$mode" = --no-tray ]; then
+  notice=$(qm_wait_window 20 "Quillmere Voice Command") || qm_fail "no notice that there is no notification area"
+  sleep 0.3
+  "$grab" "$notice" "$artifacts/no-tray-notice.png" >/dev/null || qm_fail "no screenshot of the notice"
+  xdotool windowactivate --sync "$notice" 2>/dev/null; xdotool key Return
+  qm_wait 10 eval '[ -z "$(qm_app_windows "Quillmere Voice Command")" ]' || qm_fail "the notice did not close"
+else
+  stray=$(qm_app_windows "Quillmere Voice Command")
+  [ -z "$stray" ] || qm_fail "a message box opened at start-up"
+fi
 sleep 0.5 # let it paint
 shot=$artifacts/main-window${mode:+-no-tray}.png
 "$grab" "$main" "$shot" >/dev/null || qm_fail "no screenshot of the main window"
@@ -34,8 +50,20 @@ for w in $(qm_app_windows); do
   fi
 done
 
+iconic() { xprop -id "$main" WM_STATE 2>/dev/null | grep -q "Iconic"; }
 if [ "$mode" = --no-tray ]; then
   [ -z "$icon" ] || qm_fail "a tray icon window ($icon) exists with no notification area"
+  # File, then its third item, Hide: the window goes to the task bar, not away.
+  xdotool windowactivate --sync "$main" 2>/dev/null
+  xdotool mousemove --window "$main" 15 10 click 1
+  sleep 0.7
+  xdotool key --delay 80 Down Down Down Return
+  qm_wait 10 iconic || qm_fail "Hide did not minimise the main window"
+  # What a task bar does when the user clicks the program there.
+  xdotool windowactivate "$main" 2>/dev/null
+  qm_wait 10 eval '! iconic' || qm_fail "the minimised main window did not come back"
+  qm_wait_window 10 "Quillmere Voice Vuredizara Program" >/dev/null || qm_fail "the main window is not shown again"
+  sleep 0.5 # let it settle before Exit is clicked
 else
   [ -n "$icon" ] || qm_fail "no tray icon window was embedded in trayer"
   qm_log "tray icon $icon, $(qm_size "$icon")"

@@ -1,6 +1,5 @@
 #include "Class1.h"
 #include "FakeBackends.h"
-#include "cls_Winamp.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +25,4 @@ TEST(Actions, ExitWindowsEnablesThePrivilegeEvenWhenItRequestsNothing)
     EXPECT_TRUE(s.requests.empty());
     c.ExitWindows(2);
     EXPECT_EQ(s.requests, (std::vector<std::pair<int32_t, uint32_t>>{{2, 7u}}));
-}
-
-TEST(Actions, WinampPassesCodesThrough)
-{
-    FakePlayer p;
-    cls_Winamp w(p);
-    EXPECT_FALSE(w.IsWinampRunning());
-    p.running = true;
-    EXPECT_TRUE(w.IsWinampRunning());
-    w.Execute(40001);
-    EXPECT_EQ(p.codes, std::vector<int32_t>{40001});
 }

@@ -1,9 +1,12 @@
 #include "CommandDispatch.h"
 #include "CommandKinds.h"
+#include "EventLog.h"
 #include "FakeBackends.h"
 #include "FakeDesktop.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace qm;
 
@@ -186,4 +189,53 @@ TEST(Dispatch, AnEditDuringAMessageBoxDoesNotExtendTheLookup)
     f.desktop.onMessageBox = [&](const std::string&) { f.add("go", "-", "Play"); };
     f.hear("go");
     EXPECT_TRUE(f.player.codes.empty());
+}
+
+namespace {
+
+// Collects the event log for one test and turns it off again after.
+struct LogLines {
+    std::vector<std::string> lines;
+    LogLines() { setEventLogSink([this](std::string_view l) { lines.emplace_back(l); }); }
+    ~LogLines() { setEventLogSink({}); }
+};
+
+} // namespace
+
+// What fails without a box must still be found in the log: one line naming
+// the phrase, the target and the cause.
+TEST(DispatchLog, SilentFailuresAndRunsWriteOneLineEach)
+{
+    struct Case {
+        std::string kind, target;
+        std::function<void(Fixture&)> arrange;
+        std::string line;
+    };
+    const std::vector<Case> cases{
+        {"Open", "gedit", [](Fixture& f) { f.desktop.openFailure = "no program \"gedit\" on PATH"; },
+         "failed \"go\": Open \"gedit\": no program \"gedit\" on PATH"},
+        {"Open", "two\nlines", [](Fixture&) {}, "ran \"go\": Open \"two\\nlines\""},
+        {"Next Track", "String holder", [](Fixture& f) { f.player.running = false; },
+         "failed \"go\": Next Track: no player is running"},
+        {"Next Track", "String holder", [](Fixture& f) { f.player.running = true; }, "ran \"go\": Next Track"},
+        {"Shut Down", "x", [](Fixture& f) { f.session.refusal = "no system bus to reach logind on"; },
+         "failed \"go\": Shut Down: no system bus to reach logind on"},
+        {"Hide", "x", [](Fixture&) {}, "ran \"go\": Hide"},
+        {"Hop", "x", [](Fixture&) {}, "ignored \"go\": entry 1 has the unknown command \"Hop\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind + " " + c.target);
+        Fixture f;
+        c.arrange(f);
+        f.add("go", c.target, c.kind);
+        LogLines log;
+        f.hear("go");
+        EXPECT_EQ(log.lines, std::vector<std::string>{c.line});
+        EXPECT_TRUE(f.desktop.messages.empty()) << "no box for a failure that the user was never shown";
+    }
+    Fixture f;
+    f.add("go", "x", "Open");
+    LogLines log;
+    f.hear("gone");
+    EXPECT_EQ(log.lines, std::vector<std::string>{"ignored \"gone\": no entry of the word list has this phrase"});
 }

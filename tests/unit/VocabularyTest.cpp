@@ -79,15 +79,15 @@ TEST(Reload, AReadFailureIsRetriedAndThenPassesOnNamingTheFile)
     Fixture f;
     std::filesystem::remove(f.paths.words);
     std::filesystem::create_directory(f.paths.words);
-    f.sr.failNext(Op::Deactivate, 0);
-    // The grammar itself is unreadable: both passes fail at words.txt and
-    // nothing is appended.
+    // The grammar itself is unreadable: the load fails at words.txt, is tried
+    // once more, and the second failure passes on; nothing is activated or appended.
     try {
         ReloadVocabulary(f.ctx);
         FAIL();
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find("words.txt"), std::string::npos) << e.what();
     }
+    EXPECT_EQ(f.sr.calls, (std::vector<Op>{Op::Deactivate, Op::Load, Op::Load}));
     EXPECT_EQ(f.l1.ListCount(), 0);
 }
 

@@ -15,6 +15,11 @@ inline constexpr UINT kTrayIconId = 1;
 // bytes. A longer tip is cut to 63 bytes.
 NOTIFYICONDATAA TrayIconRecord(HWND window, HICON icon, const std::string& tip);
 
+// A copy of an icon in shades of grey, its mask and alpha kept: the tray
+// icon while the program does not listen. Null when the icon cannot be read.
+// The caller destroys it.
+HICON GreyIcon(HICON icon);
+
 // What the callback's lParam asks of the program.
 enum class TrayEvent { None, RightButtonUp, LeftDoubleClick };
 TrayEvent DecodeTrayCallback(LPARAM lParam);

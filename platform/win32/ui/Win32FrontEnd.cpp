@@ -154,8 +154,32 @@ bool Win32FrontEnd::addTrayIconAgain()
 {
     if (!main_ || trayTip_.empty())
         return false;
-    NOTIFYICONDATAA record = win32::TrayIconRecord(main_, smallIcon_, trayTip_);
+    NOTIFYICONDATAA record = win32::TrayIconRecord(main_, trayIcon(), trayTip_);
     return Shell_NotifyIconA(NIM_ADD, &record) != FALSE;
+}
+
+HICON Win32FrontEnd::trayIcon()
+{
+    if (trayListening_)
+        return smallIcon_;
+    if (!greyIcon_)
+        greyIcon_ = win32::GreyIcon(smallIcon_);
+    return greyIcon_ ? greyIcon_ : smallIcon_;
+}
+
+void Win32FrontEnd::setTrayListening(bool listening)
+{
+    trayListening_ = listening;
+    if (!main_ || trayTip_.empty())
+        return;
+    NOTIFYICONDATAA record = win32::TrayIconRecord(main_, trayIcon(), trayTip_);
+    Shell_NotifyIconA(NIM_MODIFY, &record);
+}
+
+void Win32FrontEnd::minimize(Form& form)
+{
+    if (form.hWnd)
+        ShowWindow(reinterpret_cast<HWND>(form.hWnd), SW_MINIMIZE);
 }
 
 void Win32FrontEnd::removeTrayIcon()

@@ -34,6 +34,8 @@ public:
     void popupMenu(Menu& menu) override;
     bool addTrayIcon(const std::string& tip) override;
     void removeTrayIcon() override;
+    void setTrayListening(bool listening) override;
+    void minimize(Form& form) override;
     void quit() override;
 
     // Runs the message loop until quit(); returns the exit code.
@@ -75,6 +77,9 @@ private:
     HWND active_ = nullptr;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
+    HICON greyIcon_ = nullptr; // made on first need
+    bool trayListening_ = true;
+    HICON trayIcon();
     UINT taskbarCreated_ = 0;
     std::string trayTip_;
     MessageHook hook_;

@@ -9,6 +9,7 @@
 #include "Form3.h"
 #include "Form4.h"
 #include "Geometry.h"
+#include "ResourceIds.h"
 #include "ScriptedRecognizer.h"
 #include "TestFolder.h"
 #include "TrayIcon.h"
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 using namespace qm;
 using namespace qm::win32;
@@ -321,6 +323,48 @@ TEST(TrayIcon, OnlyTheRightButtonAndTheDoubleClickMeanSomething)
     };
     for (const auto& c : cases)
         EXPECT_EQ(DecodeTrayCallback(c.mouse), c.event) << c.mouse;
+}
+
+// The pixels of an icon's colour image, 32 bits each (B, G, R, A).
+std::vector<BYTE> iconPixels(HICON icon, int& width)
+{
+    ICONINFO info{};
+    if (!GetIconInfo(icon, &info))
+        return {};
+    BITMAP bm{};
+    GetObjectA(info.hbmColor, sizeof bm, &bm);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<BYTE> pixels(static_cast<size_t>(bm.bmWidth) * bm.bmHeight * 4);
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, info.hbmColor, 0, bm.bmHeight, pixels.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    width = bm.bmWidth;
+    return pixels;
+}
+
+TEST(TrayIcon, NotListeningIsTheSameIconInGrey)
+{
+    HICON icon =
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(QM_IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
+    ASSERT_NE(icon, nullptr) << "the test carries the program's icon";
+    HICON grey = GreyIcon(icon);
+    ASSERT_NE(grey, nullptr);
+    int width = 0, greyWidth = 0;
+    const std::vector<BYTE> before = iconPixels(icon, width);
+    const std::vector<BYTE> after = iconPixels(grey, greyWidth);
+    ASSERT_EQ(after.size(), before.size());
+    EXPECT_EQ(greyWidth, width);
+    int coloured = 0;
+    for (size_t i = 0; i + 3 < before.size(); i += 4) {
+        coloured += before[i] != before[i + 1] || before[i + 1] != before[i + 2];
+        EXPECT_TRUE(after[i] == after[i + 1] && after[i + 1] == after[i + 2]) << "pixel " << i / 4 << " has a colour";
+        EXPECT_EQ(after[i + 3], before[i + 3]) << "pixel " << i / 4 << " changed its alpha";
+    }
+    EXPECT_GT(coloured, 0) << "the icon tried should have colours to lose";
+    DestroyIcon(grey);
 }
 
 namespace {

@@ -66,16 +66,15 @@ HWND started(Program& p)
 void choose(Program& p, HWND add, const char* caption)
 {
     HWND option = childByText(add, "Button", caption);
-    p.clickAt(option);
-    require(waitUntil([&] { return SendMessageA(option, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 10000, &p),
+    require(p.clickFor(option, [&] { return SendMessageA(option, BM_GETCHECK, 0, 0) == BST_CHECKED; }),
             std::string("a click did not choose \"") + caption + "\"");
 }
 
 // Save empties the phrase box as its last step.
 void save(Program& p, HWND add, HWND phrase)
 {
-    p.clickAt(childByText(add, "Button", "Save"));
-    require(waitUntil([&] { return text(phrase).empty(); }, 30000, &p), "Save did not finish");
+    require(p.clickFor(childByText(add, "Button", "Save"), [&] { return text(phrase).empty(); }, 30000),
+            "Save did not finish");
 }
 
 // Add two entries through the add window, typed key by key and clicked with
@@ -98,8 +97,9 @@ void addEntries(const Args& a)
     // A refused Save tells why in a box above the program's topmost windows,
     // which takes the keyboard: Enter answers it, and the add window, its
     // owner, has the focus again.
-    p.clickAt(childByText(add, "Button", "Save"));
-    HWND refusal = p.boxOpened();
+    HWND refusal = nullptr;
+    require(p.clickFor(childByText(add, "Button", "Save"), [&] { return (refusal = p.openBox()) != nullptr; }, 10000, false),
+            "Save with no phrase opened no box");
     checkEqual(Program::boxText(refusal), "Type the word or phrase to recognise before saving.", "the refusal");
     p.checkInFront(refusal, "the refusal");
     check(GetWindow(refusal, GW_OWNER) == add, "the add window owns the refusal");

@@ -484,6 +484,13 @@ void Program::clickAt(HWND control)
                 "another window covers the control \"" + text(control) + "\"");
     }
     sendMouse(MOUSEEVENTF_MOVE, at);
+    // The button goes down where the pointer is when the press is handled:
+    // until the move has arrived, that is where the last click was.
+    require(waitUntil([&] {
+                POINT now{};
+                return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+            }, 5000),
+            "the pointer did not move to the control \"" + text(control) + "\"");
     sendMouse(MOUSEEVENTF_LEFTDOWN, at);
     sendMouse(MOUSEEVENTF_LEFTUP, at);
 }
@@ -510,11 +517,16 @@ void Program::sendKeys(const std::vector<Key>& keys)
     SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
+bool Program::clickFor(HWND control, const std::function<bool()>& effect, int waitMs, bool answering)
+{
+    clickAt(control);
+    return waitUntil(effect, waitMs, answering ? this : nullptr);
+}
+
 void Program::typeInto(HWND edit, const std::string& s)
 {
-    clickAt(edit);
     // The click gives the focus to the box, or to the drop-down list's field.
-    require(waitUntil([&] { HWND f = focus(); return f == edit || (f && IsChild(edit, f)); }, 10000, this),
+    require(clickFor(edit, [&] { HWND f = focus(); return f == edit || (f && IsChild(edit, f)); }),
             "a click did not give the focus to the box \"" + text(edit) + "\"");
     std::vector<Key> keys = {{VK_HOME}, {VK_END, true}, {VK_DELETE}};
     for (char c : s) {

@@ -115,6 +115,10 @@ public:
     // A left click in the middle of a control; its window is brought to the
     // front first where another window covers that point.
     void clickAt(HWND control);
+    // Clicks and waits up to waitMs for the click's effect, answering
+    // message boxes meanwhile unless the effect is a box; false if it did
+    // not show.
+    bool clickFor(HWND control, const std::function<bool()>& effect, int waitMs = 10000, bool answering = true);
     // Clicks into a text box (or an editable drop-down list), empties it
     // with Home, Shift+End and Delete, types the text key by key and waits
     // until the box shows as many characters as were typed.

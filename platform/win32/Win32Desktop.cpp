@@ -24,6 +24,9 @@ std::string systemMessage(DWORD err)
 
 std::string Win32Desktop::openTarget(const std::string& target, NativeHandle owner)
 {
+    // The program started may bring its window to the front, even when the
+    // command came by voice while another program had the foreground.
+    AllowSetForegroundWindow(ASFW_ANY);
     const auto code = reinterpret_cast<INT_PTR>(ShellExecuteA(hwndOf(owner), "open", target.c_str(), "", "C:\\", SW_SHOWNORMAL));
     // Above 32 is success; below, the shell's codes 2 to 11 are the system's error numbers.
     if (code > 32)
@@ -57,9 +60,40 @@ DeleteOutcome Win32Desktop::deleteByPattern(const std::string& pattern)
     return out;
 }
 
+namespace {
+
+// The box's own window, as it becomes active: lifted to the top of the
+// topmost band, where MB_TOPMOST alone leaves a box owned by a window that
+// is not topmost below the program's topmost windows.
+LRESULT CALLBACK liftBox(int code, WPARAM wp, LPARAM lp)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND w = reinterpret_cast<HWND>(wp);
+        char name[16] = {};
+        GetClassNameA(w, name, sizeof name);
+        if (lstrcmpA(name, "#32770") == 0)
+            SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+} // namespace
+
 void Win32Desktop::messageBox(const std::string& text)
 {
-    MessageBoxA(hwndOf(messageOwner), text.c_str(), kAppTitle, MB_OK);
+    // Owned by the window the user works in, else by the main window. A box
+    // owned by a hidden window gets no taskbar button, so it goes unowned.
+    HWND owner = GetActiveWindow();
+    if (!owner || !IsWindowVisible(owner))
+        owner = hwndOf(messageOwner);
+    if (owner && !IsWindowVisible(owner))
+        owner = nullptr;
+    // The program's windows stay on top of others: the box goes above them
+    // all, and takes the focus, or it waits unseen behind them.
+    HHOOK hook = SetWindowsHookExA(WH_CBT, &liftBox, nullptr, GetCurrentThreadId());
+    MessageBoxA(owner, text.c_str(), kAppTitle, MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
+    if (hook)
+        UnhookWindowsHookEx(hook);
 }
 
 std::string WindowsDirectory()

@@ -11,7 +11,8 @@ public:
     std::string storeDirectory() override;
     std::optional<std::string> openFileDialog(NativeHandle owner) override;
     void makeTopmost(NativeHandle window) override;
-    // The owner of message boxes: the main window once it exists.
+    // The owner of message boxes when no window of the program is active:
+    // the main window once it exists.
     NativeHandle messageOwner = 0;
 };
 

@@ -8,6 +8,7 @@
 #   QM_WINEPREFIX     the prefix to use (required; the build keeps its own)
 #   QM_WINE_TIMEOUT   seconds before the program is killed (default 240)
 #   DISPLAY           used when set; otherwise a private Xvfb is started
+#   QM_WINE_SCREEN    the private Xvfb's screen (default 1024x768x24)
 #
 # The prefix is created once with wineboot and reused: creating one takes
 # several seconds, starting a program in a ready one about one. A stamp file
@@ -76,7 +77,7 @@ if [ -z "${DISPLAY:-}" ]; then
     command -v Xvfb >/dev/null 2>&1 || die "DISPLAY is unset and Xvfb is not installed (Debian: xvfb)"
     # -displayfd lets the server pick a free display itself, so parallel runs
     # never race for the same number.
-    Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 "${QM_WINE_SCREEN:-1024x768x24}" 3>"$workdir/display" >"$workdir/xvfb.log" 2>&1 &
     xvfb_pid=$!
     tries=0
     while [ ! -s "$workdir/display" ]; do

@@ -85,9 +85,27 @@ std::string ControlBinding::windowText() const
 
 void ControlBinding::setWindowTextQuietly(const std::string& text)
 {
+    if (windowText() == text)
+        return;
     ++quiet_;
     SetWindowTextA(hwnd_, text.c_str());
     --quiet_;
+}
+
+void ControlBinding::setEditTextQuietly(const std::string& text, UINT getSelection)
+{
+    if (windowText() == text)
+        return;
+    DWORD start = 0, end = 0;
+    send(getSelection, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    setWindowTextQuietly(text);
+    const DWORD length = static_cast<DWORD>(text.size());
+    start = std::min(start, length);
+    end = std::min(end, length);
+    if (getSelection == CB_GETEDITSEL)
+        send(CB_SETEDITSEL, 0, MAKELPARAM(start, end));
+    else
+        send(EM_SETSEL, start, end);
 }
 
 namespace {
@@ -119,7 +137,8 @@ public:
 
 protected:
     const char* windowClass() const override { return "LISTBOX"; }
-    DWORD windowStyle() const override { return WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY; }
+    // The list is as tall as its form says, not cut to whole rows.
+    DWORD windowStyle() const override { return WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT; }
     DWORD windowExStyle() const override { return WS_EX_CLIENTEDGE; }
 
     void fill() override
@@ -231,7 +250,12 @@ public:
 
 protected:
     const char* windowClass() const override { return "BUTTON"; }
-    DWORD windowStyle() const override { return WS_TABSTOP | BS_RADIOBUTTON; }
+    // Taller than one line of the forms' font (255 twips, the height of every
+    // one-line control), a caption wraps onto the lines the button has room for.
+    DWORD windowStyle() const override
+    {
+        return WS_TABSTOP | BS_RADIOBUTTON | (option_.Geometry().height > 255 ? BS_MULTILINE : 0);
+    }
     void fill() override { send(BM_SETCHECK, option_.Value() ? BST_CHECKED : BST_UNCHECKED); }
     void changed(Change change, int index) override
     {
@@ -256,14 +280,16 @@ public:
         // A text with a line break is refused whole by the model; the window
         // then gets the model's text back.
         if (!text_.userSetText(windowText()) && model())
-            setWindowTextQuietly(text_.Text());
+            fill();
     }
 
 protected:
     const char* windowClass() const override { return "EDIT"; }
     DWORD windowStyle() const override { return WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL; }
     DWORD windowExStyle() const override { return WS_EX_CLIENTEDGE; }
-    void fill() override { setWindowTextQuietly(text_.Text()); }
+    // The user's own typing comes back from the model as a change too; the
+    // window already shows it and is left alone.
+    void fill() override { setEditTextQuietly(text_.Text(), EM_GETSEL); }
     void changed(Change change, int index) override
     {
         if (change == Change::Text)
@@ -331,12 +357,29 @@ protected:
     }
 
 private:
-    // Selecting no item empties the edit field, so the text is set after it.
+    // Typing comes back from the model as a change too, and then the window
+    // shows the model already: nothing is written, so the caret stays. A
+    // typed text that is no item leaves no item selected, and selecting none
+    // empties the edit field: the text is put back with the caret where it
+    // was. A chosen item shows whole, as the list shows it.
     void showModel()
     {
-        send(CB_SETCURSEL, static_cast<WPARAM>(combo_.ListIndex()));
-        if (windowText() != combo_.Text())
+        DWORD start = 0, end = 0;
+        send(CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+        const auto want = static_cast<LRESULT>(combo_.ListIndex());
+        bool rewritten = false;
+        if (send(CB_GETCURSEL) != want) {
+            send(CB_SETCURSEL, static_cast<WPARAM>(want));
+            rewritten = true;
+        }
+        if (windowText() != combo_.Text()) {
             setWindowTextQuietly(combo_.Text());
+            rewritten = true;
+        }
+        if (rewritten && want < 0) {
+            const auto length = static_cast<DWORD>(combo_.Text().size());
+            send(CB_SETEDITSEL, 0, MAKELPARAM(std::min(start, length), std::min(end, length)));
+        }
     }
 
     ComboBox& combo_;

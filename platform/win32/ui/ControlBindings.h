@@ -62,8 +62,14 @@ protected:
     LRESULT send(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return SendMessageA(hwnd_, msg, wp, lp); }
     // The window's text, however long.
     std::string windowText() const;
-    // Sets the window's text without reporting it back as user input.
+    // Sets the window's text without reporting it back as user input; a
+    // window that shows the text already is left alone.
     void setWindowTextQuietly(const std::string& text);
+    // The same for an edit field, whose caret and selection stay where they
+    // were (as far as the new text reaches): writing the text back puts the
+    // caret at the start, and the next key typed would land in front.
+    // getSelection is EM_GETSEL or CB_GETEDITSEL.
+    void setEditTextQuietly(const std::string& text, UINT getSelection);
     bool quiet() const { return quiet_ > 0; }
 
 private:

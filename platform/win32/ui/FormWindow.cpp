@@ -38,7 +38,9 @@ FormWindow::FormWindow(Win32FrontEnd& frontEnd, Form& form, Menu* menuBar) : fro
                 DrawMenuBar(hwnd_);
             }
         });
-    style_ = FrameWindowStyle(form.Style().frame) | WS_CLIPCHILDREN;
+    // Not WS_CLIPCHILDREN: a group box leaves its inside to its parent,
+    // which must paint under it, or the frame shows black inside.
+    style_ = FrameWindowStyle(form.Style().frame);
     // A form that stays on top is made so: its load asks again, but a hidden
     // window is not always moved into the topmost band when asked later.
     exStyle_ = form.Style().topmost ? WS_EX_TOPMOST : 0;
@@ -50,9 +52,10 @@ FormWindow::FormWindow(Win32FrontEnd& frontEnd, Form& form, Menu* menuBar) : fro
     // The class has the icons too; set on the window, other programs can ask for them.
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(frontEnd.icon(true)));
     SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(frontEnd.icon(false)));
-    dpi_ = WindowDpi(hwnd_);
+    fitToMonitor(WindowDpi(hwnd_));
     makeFont();
     sizeWindow(form.Style().placement == Placement::Fixed);
+    moveOntoWorkArea();
     createControls();
     createToolTips();
     form.setObserver([this](Change c, int) { modelChanged(c); });
@@ -182,13 +185,14 @@ void FormWindow::onDestroyRequested() { destroyPending_ = true; }
 
 void FormWindow::onDpiChanged(int dpi, const RECT& suggested)
 {
-    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    fitToMonitor(dpi);
     HFONT old = font_;
     font_ = nullptr;
     makeFont();
-    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     sizeWindow(false);
+    moveOntoWorkArea();
     layoutControls();
     if (old)
         DeleteObject(old);
@@ -238,8 +242,13 @@ void FormWindow::modelChanged(Change change)
         if (form_->Visible()) {
             if (!shownBefore_ && form_->Style().placement == Placement::CenterScreen)
                 centreOnScreen();
+            else if (!shownBefore_)
+                moveOntoWorkArea();
             shownBefore_ = true;
             ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+            // Shown, or shown again, the window comes to the front of its
+            // band: the activation alone leaves Wine's stacking as it was.
+            BringWindowToTop(hwnd_);
         } else {
             ShowWindow(hwnd_, SW_HIDE);
         }
@@ -265,19 +274,40 @@ void FormWindow::makeFont()
                         "MS Shell Dlg");
 }
 
+namespace {
+
+RECT workAreaOf(HWND window)
+{
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
+} // namespace
+
+void FormWindow::fitToMonitor(int monitorDpi)
+{
+    monitorDpi_ = monitorDpi;
+    const FormStyle& style = form_->Style();
+    const RECT frame = FrameAround(style_, exStyle_, menu_ != nullptr, monitorDpi);
+    dpi_ = FittingDpi(monitorDpi, style.clientWidth, style.clientHeight, frame, workAreaOf(hwnd_));
+}
+
 void FormWindow::sizeWindow(bool move)
 {
     const FormStyle& style = form_->Style();
-    const bool hasMenu = menu_ != nullptr;
-    const RECT around = WindowRectAroundClient(style, style_, exStyle_, hasMenu, dpi_);
+    // The frame is the system's, at the monitor's DPI; the client area is
+    // the form's, at the DPI it is laid out at.
+    const RECT frame = FrameAround(style_, exStyle_, menu_ != nullptr, monitorDpi_);
     const int wantWidth = TwipsToPixels(style.clientWidth, dpi_);
     const int wantHeight = TwipsToPixels(style.clientHeight, dpi_);
-    const POINT wantOrigin{TwipsToPixels(style.left, dpi_), TwipsToPixels(style.top, dpi_)};
+    const POINT wantOrigin{TwipsToPixels(style.left, monitorDpi_), TwipsToPixels(style.top, monitorDpi_)};
     UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
     if (!move)
         flags |= SWP_NOMOVE;
-    SetWindowPos(hwnd_, nullptr, wantOrigin.x + around.left, wantOrigin.y + around.top, around.right - around.left,
-                 around.bottom - around.top, flags);
+    SetWindowPos(hwnd_, nullptr, wantOrigin.x + frame.left, wantOrigin.y + frame.top,
+                 wantWidth + frame.right - frame.left, wantHeight + frame.bottom - frame.top, flags);
     // The frame the system drew may differ from the one it computed (a menu
     // bar that wraps onto a second line, metrics of another DPI): measure the
     // client area and correct the outer rectangle by the difference.
@@ -295,18 +325,25 @@ void FormWindow::sizeWindow(bool move)
     }
 }
 
+void FormWindow::moveOntoWorkArea()
+{
+    RECT outer{};
+    GetWindowRect(hwnd_, &outer);
+    const RECT onto = MovedOnto(outer, workAreaOf(hwnd_));
+    if (onto.left != outer.left || onto.top != outer.top)
+        SetWindowPos(hwnd_, nullptr, onto.left, onto.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+}
+
 void FormWindow::centreOnScreen()
 {
     RECT outer{};
     GetWindowRect(hwnd_, &outer);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-    const RECT& area = monitor.rcWork;
+    const RECT area = workAreaOf(hwnd_);
     const int w = outer.right - outer.left, h = outer.bottom - outer.top;
     const int x = area.left + (area.right - area.left - w) / 2;
     const int y = area.top + (area.bottom - area.top - h) / 2;
-    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    const RECT onto = MovedOnto({x, y, x + w, y + h}, area);
+    SetWindowPos(hwnd_, nullptr, onto.left, onto.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
 void FormWindow::createControls()

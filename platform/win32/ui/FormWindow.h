@@ -58,7 +58,13 @@ private:
 
     void createControls();
     void createToolTips();
+    // The DPI to lay the form out at on a monitor of this DPI: the monitor's,
+    // or less where the window would not fit its work area.
+    void fitToMonitor(int monitorDpi);
     void sizeWindow(bool move);
+    // Where the placement left a part of the window off its monitor's work
+    // area, the window moves onto it.
+    void moveOntoWorkArea();
     void layoutControls();
     void makeFont();
     void modelChanged(Change change);
@@ -71,6 +77,9 @@ private:
     HWND hwnd_ = nullptr;
     DWORD style_ = 0;
     DWORD exStyle_ = 0;
+    // The monitor's DPI, at which the system draws the frame, and the DPI the
+    // form is laid out at, the same unless the window would not fit.
+    int monitorDpi_ = USER_DEFAULT_SCREEN_DPI;
     int dpi_ = USER_DEFAULT_SCREEN_DPI;
     HFONT font_ = nullptr;
     HWND toolTips_ = nullptr;

@@ -85,13 +85,38 @@ DWORD FrameWindowStyle(FrameStyle frame)
     return WS_OVERLAPPEDWINDOW;
 }
 
-RECT WindowRectAroundClient(const FormStyle& style, DWORD windowStyle, DWORD exStyle, bool hasMenu, int dpi)
+RECT FrameAround(DWORD windowStyle, DWORD exStyle, bool hasMenu, int dpi)
 {
     static const auto adjustForDpi = user32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
-    RECT r{0, 0, TwipsToPixels(style.clientWidth, dpi), TwipsToPixels(style.clientHeight, dpi)};
+    RECT r{0, 0, 0, 0};
     if (!(adjustForDpi && adjustForDpi(&r, windowStyle, hasMenu, exStyle, static_cast<UINT>(dpi))))
         AdjustWindowRectEx(&r, windowStyle, hasMenu, exStyle);
     return r;
+}
+
+int FittingDpi(int dpi, int clientWidthTwips, int clientHeightTwips, const RECT& frame, const RECT& workArea)
+{
+    const int roomX = workArea.right - workArea.left - (frame.right - frame.left);
+    const int roomY = workArea.bottom - workArea.top - (frame.bottom - frame.top);
+    int d = dpi;
+    while (d > 1 && (TwipsToPixels(clientWidthTwips, d) > roomX || TwipsToPixels(clientHeightTwips, d) > roomY))
+        --d;
+    return d;
+}
+
+RECT MovedOnto(const RECT& window, const RECT& area)
+{
+    const int w = window.right - window.left, h = window.bottom - window.top;
+    int x = window.left, y = window.top;
+    if (x + w > area.right)
+        x = area.right - w;
+    if (x < area.left)
+        x = area.left;
+    if (y + h > area.bottom)
+        y = area.bottom - h;
+    if (y < area.top)
+        y = area.top;
+    return {x, y, x + w, y + h};
 }
 
 } // namespace qm::win32

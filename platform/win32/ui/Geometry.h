@@ -25,9 +25,18 @@ RECT ControlRect(const Form& form, const Control& control, int dpi);
 // The window styles for a form's frame.
 DWORD FrameWindowStyle(FrameStyle frame);
 
-// The window rectangle around a client area of clientWidth x clientHeight
-// twips whose top left corner is at (0, 0): frame, caption and menu bar
-// added at that DPI, so left and top come out negative.
-RECT WindowRectAroundClient(const FormStyle& style, DWORD windowStyle, DWORD exStyle, bool hasMenu, int dpi);
+// How far a window reaches beyond its client area on each side: frame,
+// caption and menu bar at that DPI. Left and top are negative.
+RECT FrameAround(DWORD windowStyle, DWORD exStyle, bool hasMenu, int dpi);
+
+// The DPI a form is laid out at on a monitor of that DPI: the monitor's,
+// or, where the window would not fit the work area, the largest below it at
+// which the client area of these twips and the frame do fit. Never below 1.
+int FittingDpi(int dpi, int clientWidthTwips, int clientHeightTwips, const RECT& frame, const RECT& workArea);
+
+// A window rectangle moved onto an area the least way: wholly inside where
+// it fits, else with its left and top edges on the area's, so that the
+// caption and the frame's start can be reached.
+RECT MovedOnto(const RECT& window, const RECT& area);
 
 } // namespace qm::win32

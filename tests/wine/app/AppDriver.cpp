@@ -7,7 +7,9 @@
 #include "HeardPhrase.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <algorithm>
 #include <map>
 #include <set>
@@ -60,8 +62,24 @@ HWND started(Program& p)
 
 // ---------------------------------------------------------------- cases
 
-// Add two entries through the add window: a message with a typed target, and
-// a player command from the drop-down list, which stores "String holder".
+// Waits for a click on an option button to choose it.
+void choose(Program& p, HWND add, const char* caption)
+{
+    HWND option = childByText(add, "Button", caption);
+    require(p.clickFor(option, [&] { return SendMessageA(option, BM_GETCHECK, 0, 0) == BST_CHECKED; }),
+            std::string("a click did not choose \"") + caption + "\"");
+}
+
+// Save empties the phrase box as its last step.
+void save(Program& p, HWND add, HWND phrase)
+{
+    require(p.clickFor(childByText(add, "Button", "Save"), [&] { return text(phrase).empty(); }, 30000),
+            "Save did not finish");
+}
+
+// Add two entries through the add window, typed key by key and clicked with
+// the mouse: a message with a typed target, and a player command typed into
+// the drop-down list, which stores "String holder".
 void addEntries(const Args& a)
 {
     removeStore();
@@ -74,26 +92,40 @@ void addEntries(const Args& a)
     auto edits = byPosition(children(add, "Edit"), false);
     require(edits.size() == 2, "the add window has two text boxes");
     HWND phrase = edits[0], target = edits[1];
-    HWND save = childByText(add, "Button", "Save");
-    require(save != nullptr, "the add window has Save");
+    require(childByText(add, "Button", "Save") != nullptr, "the add window has Save");
 
-    p.type(phrase, "say hi");
-    p.click(childByText(add, "Button", "Message Prompt"));
-    p.type(target, "Hello there");
-    p.click(save);
+    // A refused Save tells why in a box above the program's topmost windows,
+    // which takes the keyboard: Enter answers it, and the add window, its
+    // owner, has the focus again.
+    HWND refusal = nullptr;
+    require(p.clickFor(childByText(add, "Button", "Save"), [&] { return (refusal = p.openBox()) != nullptr; }, 10000, false),
+            "Save with no phrase opened no box");
+    checkEqual(Program::boxText(refusal), "Type the word or phrase to recognise before saving.", "the refusal");
+    p.checkInFront(refusal, "the refusal");
+    check(GetWindow(refusal, GW_OWNER) == add, "the add window owns the refusal");
+    Program::sendKeys({{VK_RETURN}});
+    check(waitUntil([&] { return !IsWindow(refusal); }, 10000), "Enter answered the refusal");
+    check(waitUntil([&] { return GetForegroundWindow() == add; }, 10000), "the add window is in front again");
+
+    p.typeInto(phrase, "say hi");
+    checkEqual(text(phrase), "say hi", "the phrase box after typing");
+    choose(p, add, "Message Prompt");
+    p.typeInto(target, "Hello there");
+    checkEqual(text(target), "Hello there", "the target box after typing");
+    save(p, add, phrase);
     checkStore({kHeader + "<start>=say hi\r\n\r\n", "Hello there\r\n\r\n", "Message Prompt\r\n\r\n"}, "after the first Save");
-    checkEqual(text(phrase), "", "the phrase box after saving");
     checkEqual(text(target), "", "the target box after saving");
 
-    p.type(phrase, "next song");
-    p.click(childByText(add, "Button", "Winamp Commands"));
+    p.typeInto(phrase, "next song");
+    choose(p, add, "Winamp Commands");
     check(!IsWindowEnabled(target), "the target box is disabled for player commands");
     auto combos = children(add, "ComboBox");
     require(combos.size() == 1, "the add window has one drop-down list");
     check(IsWindowEnabled(combos[0]) != FALSE, "the drop-down list is enabled for player commands");
     checkEqual(text(combos[0]), "Play", "the drop-down list's first choice");
-    p.chooseInCombo(combos[0], "Next Track");
-    p.click(save);
+    p.typeInto(combos[0], "Next Track");
+    checkEqual(text(combos[0]), "Next Track", "the drop-down list after typing");
+    save(p, add, phrase);
     const StoreBytes two{kHeader + "<start>=say hi\r\n<start>=next song\r\n\r\n",
                          "Hello there\r\n\r\nString holder\r\n\r\n", "Message Prompt\r\n\r\nNext Track\r\n\r\n"};
     checkStore(two, "after the second Save");
@@ -104,9 +136,10 @@ void addEntries(const Args& a)
     checkEqual(c.middle, {"Message Prompt", "Next Track"}, "the main window's kinds");
     checkEqual(c.right, {"Hello there", "String holder"}, "the main window's targets");
 
-    // A line break never reaches a store file: the box refuses it whole.
+    // A line break never reaches a store file: text set from outside (another
+    // program, or a paste where a box keeps line breaks) is refused whole.
     p.forgetBoxes();
-    p.type(phrase, "two\r\nlines");
+    p.act(phrase, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("two\r\nlines"));
     check(text(phrase).find_first_of("\r\n") == std::string::npos,
           "the phrase box holds a line break: " + escaped(text(phrase)));
 
@@ -205,11 +238,8 @@ void hideAndShow(const Args& a)
     PostMessageA(main, tray, 1, WM_RBUTTONUP);
     HWND popup = nullptr;
     require(waitUntil([&] { return (popup = p.openMenu()) != nullptr; }, 10000), "the tray icon's right click opened no menu");
-    // Where the menu can be read from here, its captions are checked too.
-    const auto captions = menuCaptions(reinterpret_cast<HMENU>(SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0)));
-    if (!captions.empty())
-        checkEqual(captions, {"Hide", "Show", "Disable", "Enable", "About"}, "the tray menu");
-    // Down twice picks the second item, Show.
+    // Wine lets no other process read the menu's items; FrontEndTest reads
+    // them inside the program's process. Down twice picks the second, Show.
     Program::pressKeys(popup, {VK_DOWN, VK_DOWN, VK_RETURN});
     check(waitUntil([&] { return p.visible(kMain); }, 10000, &p), "Show in the tray menu showed the main window");
     check(!p.visible(kWordList) && !p.visible(kAdd) && !p.visible("About"), "Show brings back the main window only");
@@ -288,12 +318,27 @@ void messagePrompt(const Args& a)
     writeStore(canonicalStore(kThree));
     Program p(a.program);
     HWND main = p.shown(kMain);
-    require(hear(main, "say hi"), "the program took no phrase");
-    HWND box = nullptr;
-    require(waitUntil([&] { return (box = p.openBox()) != nullptr; }, 10000), "no message box for \"say hi\"");
-    checkEqual(Program::boxText(box), "Hello there", "the message box's text");
-    p.answerBoxes();
-    checkEqual(p.boxes(), {"Hello there"}, "the message boxes");
+    // The box opens in front of the program's windows, which stay on top of
+    // everything else, whichever window has the foreground: the word list
+    // (on top like the main window) or the About window (not on top).
+    const std::pair<std::vector<std::string>, const char*> fronts[] = {
+        {{"File", "Edit Word List"}, kWordList},
+        {{"Help", "About"}, "About"},
+    };
+    for (const auto& [menu, caption] : fronts) {
+        p.chooseMenu(main, menu);
+        HWND front = p.shown(caption);
+        require(waitUntil([&] { return GetForegroundWindow() == front; }, 10000), std::string("\"") + caption + "\" is in the foreground");
+        require(hear(main, "say hi"), "the program took no phrase");
+        HWND box = p.boxOpened();
+        const std::string what = std::string("the message box over \"") + caption + "\"";
+        checkEqual(Program::boxText(box), "Hello there", what);
+        p.checkInFront(box, what);
+        check((GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, what + " stays on top of other programs");
+        Program::sendKeys({{VK_RETURN}});
+        check(waitUntil([&] { return !IsWindow(box); }, 10000), "Enter answered " + what);
+        check(p.openBox() == nullptr && IsWindowEnabled(main) && IsWindowEnabled(front), "the windows answer again");
+    }
 }
 
 // Hide and Show by voice: the main, word list and add windows go, the main
@@ -314,33 +359,103 @@ void voiceHideShow(const Args& a)
     check(p.boxes().empty(), "hiding and showing by voice opened a message box");
 }
 
-void screenshot(const Args& a)
+// Pictures of every window, taken from the screen once it shows what a
+// working paint leaves there, and written to the artifact folder.
+struct Shooter {
+    const Program& program;
+    std::string folder;
+
+    // Waits until no other window of the program covers the window, then
+    // polls until the picture passes the check (the X server shows what was
+    // drawn a moment later) or the time is up; either way it is saved.
+    Capture shoot(HWND window, const std::string& name, const std::function<bool(const Capture&)>& drawn) const
+    {
+        check(waitUntil([&] { return program.above(window).empty(); }, 10000),
+              name + " is covered by " + show(program.above(window)));
+        Capture shot;
+        waitUntil([&] { return (shot = Capture::of(window)).taken() && drawn(shot); }, 10000);
+        const std::string file = folder + "\\" + name + ".png";
+        require(shot.taken() && shot.savePng(file), "no screenshot of " + name);
+        std::printf("  screenshot: %s\n", file.c_str());
+        return shot;
+    }
+};
+
+// A list that holds items shows ink inside its border; one left blank
+// (drawing switched off and never on again) shows none.
+bool listsShowText(const Capture& shot, HWND window)
 {
-    removeStore();
-    writeStore(canonicalStore(kThree));
-    Program p(a.program);
-    HWND main = started(p);
-    RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
-    Sleep(500); // for the X server to show what was drawn
-    require(!a.artifacts.empty(), "no folder for the screenshot");
-    CreateDirectoryA(a.artifacts.c_str(), nullptr);
-    const std::string file = a.artifacts + "\\main-window.bmp";
-    Capture shot = Capture::of(main);
-    require(shot.taken() && shot.save(file), "no screenshot of the main window");
-    std::printf("  screenshot: %s\n", file.c_str());
-    // A list that holds items shows ink inside its border; one left blank
-    // (drawing switched off and never on again) shows none.
-    for (HWND list : byPosition(children(main, "ListBox"), true)) {
+    for (HWND list : children(window, "ListBox")) {
         RECT r{};
         GetWindowRect(list, &r);
         InflateRect(&r, -4, -4);
-        const int ink = shot.inkIn(r);
-        check(ink > 20, "the list at x=" + std::to_string(r.left) + " holding " + std::to_string(listItems(list).size()) +
-                            " items shows " + std::to_string(ink) + " pixels of text");
+        if (shot.inkIn(r) <= 20)
+            return false;
     }
-    check(shot.inkIn(shot.area) > 200, "the main window is drawn");
+    return true;
+}
+
+// A group box is painted inside: a point just above its bottom line and
+// right of its left one has the dialog colour. With the parent clipping its
+// children, nobody paints there and it shows black.
+bool framesPainted(const Capture& shot, HWND window)
+{
+    for (HWND frame : children(window, "Button")) {
+        if ((GetWindowLongA(frame, GWL_STYLE) & BS_TYPEMASK) != BS_GROUPBOX)
+            continue;
+        RECT r{};
+        GetWindowRect(frame, &r);
+        if (shot.at({r.left + 5, r.bottom - 6}) != GetSysColor(COLOR_BTNFACE))
+            return false;
+    }
+    return true;
+}
+
+void screenshot(const Args& a)
+{
+    require(!a.artifacts.empty(), "no folder for the screenshots");
+    makeFolders(a.artifacts);
+    removeStore();
+    writeStore(canonicalStore(kThree));
+    Program p(a.program);
+    const Shooter camera{p, a.artifacts};
+    HWND main = started(p);
+
+    Capture shot = camera.shoot(main, "main-window", [&](const Capture& c) { return listsShowText(c, main); });
+    check(listsShowText(shot, main), "every list of the main window shows its text");
+
+    const UINT tray = WM_APP + 1;
+    PostMessageA(main, tray, 1, WM_RBUTTONUP);
+    HWND popup = nullptr;
+    require(waitUntil([&] { return (popup = p.openMenu()) != nullptr; }, 10000), "the tray icon's right click opened no menu");
+    shot = camera.shoot(popup, "tray-menu", [](const Capture& c) { return c.inkIn(c.area) > 100; });
+    check(shot.inkIn(shot.area) > 100, "the tray menu shows its items");
+    Program::pressKeys(popup, {VK_ESCAPE});
+    require(waitUntil([&] { return p.openMenu() == nullptr; }, 10000), "Escape closed the tray menu");
+
+    PostMessageA(main, tray, 1, WM_LBUTTONDBLCLK);
+    HWND box = p.boxOpened();
+    auto boxText = [&](const Capture& c) {
+        RECT inside{};
+        GetClientRect(box, &inside);
+        MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&inside), 2);
+        return c.background(inside) == GetSysColor(COLOR_BTNFACE) && c.inkIn(inside) > 100;
+    };
+    shot = camera.shoot(box, "message-box", boxText);
+    check(boxText(shot), "the message box shows its text");
+    p.answerBoxes();
+
+    p.chooseMenu(main, {"File", "Add New Word/Phrase"});
+    HWND add = p.shown(kAdd);
+    shot = camera.shoot(add, "add-window", [&](const Capture& c) { return framesPainted(c, add); });
+    check(framesPainted(shot, add), "the add window's frames are painted inside");
+    p.click(childByText(add, "Button", "Close"));
+
+    p.chooseMenu(main, {"File", "Edit Word List"});
+    HWND list = p.shown(kWordList);
+    shot = camera.shoot(list, "word-list-window", [&](const Capture& c) { return listsShowText(c, list); });
+    check(listsShowText(shot, list), "every list of the word list window shows its text");
+    p.click(childByText(list, "Button", "Close"));
 
     // The About window's picture, stretched into its box.
     p.chooseMenu(main, {"Help", "About"});
@@ -350,12 +465,145 @@ void screenshot(const Args& a)
         if (text(c).empty())
             picture = c;
     require(picture != nullptr, "the About window has its picture");
-    Sleep(500);
-    Capture aboutShot = Capture::of(about);
-    require(aboutShot.taken() && aboutShot.save(a.artifacts + "\\about-window.bmp"), "no screenshot of the About window");
     RECT r{};
     GetWindowRect(picture, &r);
-    check(aboutShot.inkIn(r) > (r.right - r.left) * (r.bottom - r.top) / 4, "the About picture fills its box");
+    auto filled = [&](const Capture& c) { return c.inkIn(r) > (r.right - r.left) * (r.bottom - r.top) / 4; };
+    shot = camera.shoot(about, "about-window", filled);
+    check(filled(shot), "the About picture fills its box");
+}
+
+// The screen's DPI as Wine gives it to programs started after the change,
+// and back as it was at the end of the case.
+class LogPixels {
+public:
+    LogPixels()
+    {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        DWORD size = sizeof old_;
+        had_ = RegQueryValueExA(key_, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) == ERROR_SUCCESS;
+    }
+    ~LogPixels()
+    {
+        if (had_)
+            set(static_cast<int>(old_));
+        else
+            RegDeleteValueA(key_, "LogPixels");
+        RegCloseKey(key_);
+    }
+    LogPixels(const LogPixels&) = delete;
+    LogPixels& operator=(const LogPixels&) = delete;
+    void set(int dpi)
+    {
+        const DWORD value = static_cast<DWORD>(dpi);
+        require(RegSetValueExA(key_, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+                    ERROR_SUCCESS,
+                "cannot set the screen's DPI");
+    }
+
+private:
+    HKEY key_ = nullptr;
+    DWORD old_ = 0;
+    bool had_ = false;
+};
+
+RECT clientOnScreen(HWND w)
+{
+    RECT r{};
+    GetClientRect(w, &r);
+    MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string showRect(const RECT& r)
+{
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "(%ld, %ld)-(%ld, %ld)", r.left, r.top, r.right, r.bottom);
+    return buf;
+}
+
+// At 96, 144 and 192 DPI on a screen of 1366 x 768 (the runner's Xvfb for
+// this case) every window lies inside the work area. The main and word list
+// windows fit at every one of these DPIs and are laid out at it; the add
+// window is 5820 twips tall, 776 pixels at 192 DPI, and is laid out smaller,
+// as large as fits.
+void onScreen(const Args& a)
+{
+    require(GetSystemMetrics(SM_CXSCREEN) == 1366 && GetSystemMetrics(SM_CYSCREEN) == 768,
+            "the screen is " + std::to_string(GetSystemMetrics(SM_CXSCREEN)) + " x " +
+                std::to_string(GetSystemMetrics(SM_CYSCREEN)) + ", not 1366 x 768");
+    require(!a.artifacts.empty(), "no folder for the screenshots");
+    makeFolders(a.artifacts);
+    LogPixels logPixels;
+    struct Row {
+        int dpi;
+        SIZE main, wordList; // client areas, pixels
+    } rows[] = {
+        {96, {655, 137}, {583, 183}},
+        {144, {983, 206}, {875, 275}},
+        {192, {1310, 274}, {1166, 366}},
+    };
+    for (const Row& row : rows) {
+        const std::string dpi = std::to_string(row.dpi);
+        const std::string at = " at " + dpi + " DPI";
+        std::printf(" %d DPI\n", row.dpi);
+        logPixels.set(row.dpi);
+        removeStore();
+        writeStore(canonicalStore(kThree));
+        Program p(a.program);
+        const Shooter camera{p, a.artifacts};
+        RECT work{};
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        auto checkOnWorkArea = [&](HWND w) {
+            RECT r{}, inside{};
+            GetWindowRect(w, &r);
+            check(IntersectRect(&inside, &r, &work) && EqualRect(&inside, &r),
+                  "the window \"" + text(w) + "\"" + at + " lies at " + showRect(r) + ", outside the work area " +
+                      showRect(work));
+        };
+        auto checkClient = [&](HWND w, SIZE want) {
+            const RECT c = clientOnScreen(w);
+            check(c.right - c.left == want.cx && c.bottom - c.top == want.cy,
+                  "the client area of \"" + text(w) + "\"" + at + " is " + std::to_string(c.right - c.left) + " x " +
+                      std::to_string(c.bottom - c.top) + ", want " + std::to_string(want.cx) + " x " +
+                      std::to_string(want.cy));
+        };
+
+        // One window at a time beside the main window, so that each picture
+        // shows one window whole.
+        HWND main = started(p);
+        checkOnWorkArea(main);
+        checkClient(main, row.main);
+        camera.shoot(main, "main-window-" + dpi + "dpi", [&](const Capture& c) { return listsShowText(c, main); });
+
+        p.chooseMenu(main, {"File", "Edit Word List"});
+        HWND list = p.shown(kWordList);
+        checkOnWorkArea(list);
+        checkClient(list, row.wordList);
+        camera.shoot(list, "word-list-window-" + dpi + "dpi", [&](const Capture& c) { return listsShowText(c, list); });
+        p.click(childByText(list, "Button", "Close"));
+
+        // The add window keeps its proportions and fills the height it has.
+        p.chooseMenu(main, {"File", "Add New Word/Phrase"});
+        HWND add = p.shown(kAdd);
+        checkOnWorkArea(add);
+        RECT c = clientOnScreen(add), outer{};
+        GetWindowRect(add, &outer);
+        const int w = c.right - c.left, h = c.bottom - c.top;
+        check(std::abs(w * 5820 - h * 5115) <= 5820,
+              "the add window" + at + " keeps its proportions: " + std::to_string(w) + " x " + std::to_string(h));
+        const int fullHeight =
+            row.dpi == 192 ? work.bottom - work.top - (outer.bottom - outer.top - h) : 5820 * row.dpi / 1440;
+        check(h >= fullHeight - 5, "the add window" + at + " is " + std::to_string(h) + " pixels tall, want " +
+                                       std::to_string(fullHeight) + " or within 5 of it");
+        camera.shoot(add, "add-window-" + dpi + "dpi", [&](const Capture& c) { return framesPainted(c, add); });
+        p.click(childByText(add, "Button", "Close"));
+
+        p.chooseMenu(main, {"Help", "About"});
+        checkOnWorkArea(p.shown("About"));
+
+        p.act(main, WM_CLOSE);
+        require(p.exited(30000), "the program did not end" + at);
+    }
 }
 
 // What the program carries besides its code: the icon in its eight images,
@@ -450,6 +698,7 @@ const std::map<std::string, void (*)(const Args&)> kCases = {
     {"add", addEntries},          {"delete", deleteEntry},        {"hide-show", hideAndShow},
     {"exit-close", exitAndClose}, {"next-track", nextTrack},      {"message-prompt", messagePrompt},
     {"voice-hide-show", voiceHideShow}, {"screenshot", screenshot}, {"resources", resources},   {"startup-time", startupTime},
+    {"on-screen", onScreen},
 };
 
 } // namespace
@@ -463,6 +712,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "\n");
         return 2;
     }
+    // Positions and sizes as the screen has them, whatever DPI the programs run at.
+    SetProcessDPIAware();
     Args args{windowsPath(argv[2]), argc > 3 ? windowsPath(argv[3]) : std::string()};
     std::printf("case %s with %s\n", argv[1], args.program.c_str());
     std::fflush(stdout);

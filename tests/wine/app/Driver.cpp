@@ -347,6 +347,44 @@ HWND Program::openBox() const
     return findWindow(pid(), "#32770", &caption, true);
 }
 
+HWND Program::boxOpened(int timeoutMs)
+{
+    HWND box = nullptr;
+    require(waitUntil([&] { return (box = openBox()) != nullptr; }, timeoutMs), "no message box opened");
+    return box;
+}
+
+std::vector<std::string> Program::above(HWND window) const
+{
+    std::vector<std::string> out;
+    for (HWND w = GetTopWindow(nullptr); w && w != window; w = GetWindow(w, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        RECT mine{}, theirs{}, both{};
+        GetWindowRect(window, &mine);
+        GetWindowRect(w, &theirs);
+        if (owner == pid() && IsWindowVisible(w) && IntersectRect(&both, &mine, &theirs))
+            out.push_back(text(w));
+    }
+    return out;
+}
+
+void Program::checkInFront(HWND window, const std::string& what) const
+{
+    // The system settles the stacking and the focus a moment after a window
+    // shows; what counts is where they come to rest.
+    auto inFront = [&] {
+        HWND f = focus();
+        return GetForegroundWindow() == window && (f == window || IsChild(window, f)) && above(window).empty();
+    };
+    if (waitUntil(inFront, 5000))
+        return;
+    check(GetForegroundWindow() == window, what + " is the foreground window");
+    HWND f = focus();
+    check(f == window || IsChild(window, f), what + " has the keyboard focus");
+    check(above(window).empty(), "windows lie above " + what + ": " + show(above(window)));
+}
+
 std::string Program::boxText(HWND box)
 {
     // The message is the box's static control with text; the icon's has none.
@@ -395,7 +433,111 @@ LRESULT Program::act(HWND target, UINT msg, WPARAM wp, LPARAM lp, int timeoutMs)
     return static_cast<LRESULT>(result);
 }
 
-void Program::type(HWND edit, const std::string& s) { act(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(s.c_str())); }
+// ---------------------------------------------------------------- real input
+
+namespace {
+
+POINT centreOf(HWND w)
+{
+    RECT r{};
+    GetWindowRect(w, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The point belongs to the control, or to a window inside it (the edit field
+// of a drop-down list).
+bool hits(HWND control, POINT at)
+{
+    HWND w = WindowFromPoint(at);
+    return w == control || IsChild(control, w);
+}
+
+void sendMouse(DWORD flags, POINT at)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    // Absolute positions run from 0 to 65535 across the primary screen.
+    in.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof in);
+}
+
+} // namespace
+
+HWND Program::focus() const
+{
+    // The program's windows all belong to its first thread.
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(info_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+void Program::clickAt(HWND control)
+{
+    require(control != nullptr, "no control to click");
+    const POINT at = centreOf(control);
+    if (!hits(control, at)) {
+        // What a user does with Alt+Tab or a click on the window's visible part.
+        SetForegroundWindow(GetAncestor(control, GA_ROOT));
+        require(waitUntil([&] { return hits(control, at); }, 10000, this),
+                "another window covers the control \"" + text(control) + "\"");
+    }
+    sendMouse(MOUSEEVENTF_MOVE, at);
+    // The button goes down where the pointer is when the press is handled:
+    // until the move has arrived, that is where the last click was.
+    require(waitUntil([&] {
+                POINT now{};
+                return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+            }, 5000),
+            "the pointer did not move to the control \"" + text(control) + "\"");
+    sendMouse(MOUSEEVENTF_LEFTDOWN, at);
+    sendMouse(MOUSEEVENTF_LEFTUP, at);
+}
+
+void Program::sendKeys(const std::vector<Key>& keys)
+{
+    std::vector<INPUT> in;
+    auto key = [&](WORD vk, bool up) {
+        INPUT k{};
+        k.type = INPUT_KEYBOARD;
+        k.ki.wVk = vk;
+        k.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        k.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        in.push_back(k);
+    };
+    for (const Key& k : keys) {
+        if (k.shift)
+            key(VK_SHIFT, false);
+        key(k.vk, false);
+        key(k.vk, true);
+        if (k.shift)
+            key(VK_SHIFT, true);
+    }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+bool Program::clickFor(HWND control, const std::function<bool()>& effect, int waitMs, bool answering)
+{
+    clickAt(control);
+    return waitUntil(effect, waitMs, answering ? this : nullptr);
+}
+
+void Program::typeInto(HWND edit, const std::string& s)
+{
+    // The click gives the focus to the box, or to the drop-down list's field.
+    require(clickFor(edit, [&] { HWND f = focus(); return f == edit || (f && IsChild(edit, f)); }),
+            "a click did not give the focus to the box \"" + text(edit) + "\"");
+    std::vector<Key> keys = {{VK_HOME}, {VK_END, true}, {VK_DELETE}};
+    for (char c : s) {
+        const SHORT code = VkKeyScanA(c);
+        require(code != -1, std::string("no key types '") + c + "'");
+        keys.push_back({static_cast<WORD>(LOBYTE(code)), (HIBYTE(code) & 1) != 0});
+    }
+    sendKeys(keys);
+    require(waitUntil([&] { return text(edit).size() >= s.size(); }, 10000, this),
+            "typing \"" + s + "\" left the box at \"" + text(edit) + "\"");
+}
 
 namespace {
 
@@ -602,6 +744,108 @@ bool Capture::save(const std::string& bmpPath) const
     out.write(reinterpret_cast<const char*>(&header), sizeof header);
     out.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
     return static_cast<bool>(out);
+}
+
+namespace {
+
+uint32_t crc32(const unsigned char* p, size_t n, uint32_t crc = 0)
+{
+    crc = ~crc;
+    for (size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putBigEndian(std::string& out, uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((v >> shift) & 0xFF);
+}
+
+void chunk(std::string& png, const char* type, const std::string& data)
+{
+    putBigEndian(png, static_cast<uint32_t>(data.size()));
+    const std::string body = std::string(type, 4) + data;
+    png += body;
+    putBigEndian(png, crc32(reinterpret_cast<const unsigned char*>(body.data()), body.size()));
+}
+
+} // namespace
+
+// Uncompressed deflate blocks inside the zlib stream: larger files, but no
+// library and nothing to get wrong.
+bool Capture::savePng(const std::string& pngPath) const
+{
+    const int w = area.right - area.left, h = area.bottom - area.top;
+    std::string raw;
+    raw.reserve(static_cast<size_t>(h) * (w * 3 + 1));
+    for (int y = 0; y < h; ++y) {
+        raw += '\0'; // no filter
+        const unsigned char* row = &pixels[static_cast<size_t>((h - 1 - y) * stride)];
+        for (int x = 0; x < w; ++x) {
+            raw += static_cast<char>(row[x * 3 + 2]);
+            raw += static_cast<char>(row[x * 3 + 1]);
+            raw += static_cast<char>(row[x * 3]);
+        }
+    }
+    std::string z = "\x78\x01";
+    uint32_t a = 1, b = 0;
+    for (unsigned char c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (size_t at = 0; at < raw.size(); at += 65535) {
+        const size_t n = std::min<size_t>(65535, raw.size() - at);
+        z += static_cast<char>(at + n >= raw.size() ? 1 : 0); // the last block
+        z += static_cast<char>(n & 0xFF);
+        z += static_cast<char>(n >> 8);
+        z += static_cast<char>(~n & 0xFF);
+        z += static_cast<char>((~n >> 8) & 0xFF);
+        z.append(raw, at, n);
+    }
+    putBigEndian(z, (b << 16) | a);
+    std::string header;
+    putBigEndian(header, static_cast<uint32_t>(w));
+    putBigEndian(header, static_cast<uint32_t>(h));
+    header += std::string("\x08\x02\x00\x00\x00", 5); // 8 bits, RGB, no interlace
+    std::string png = "\x89PNG\r\n\x1a\n";
+    chunk(png, "IHDR", header);
+    chunk(png, "IDAT", z);
+    chunk(png, "IEND", "");
+    std::ofstream out(pngPath, std::ios::binary | std::ios::trunc);
+    out << png;
+    return static_cast<bool>(out);
+}
+
+COLORREF Capture::at(POINT p) const
+{
+    const int h = area.bottom - area.top;
+    if (p.x < area.left || p.x >= area.right || p.y < area.top || p.y >= area.bottom)
+        return CLR_INVALID;
+    const int row = h - 1 - (p.y - area.top);
+    const unsigned char* px = &pixels[static_cast<size_t>(row * stride + (p.x - area.left) * 3)];
+    return RGB(px[2], px[1], px[0]);
+}
+
+void makeFolders(const std::string& path)
+{
+    for (size_t at = path.find_first_of("\\/", 3); at != std::string::npos; at = path.find_first_of("\\/", at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    CreateDirectoryA(path.c_str(), nullptr);
+}
+
+COLORREF Capture::background(const RECT& r) const
+{
+    std::map<COLORREF, int> counts;
+    for (int y = std::max(r.top, area.top); y < std::min(r.bottom, area.bottom); ++y)
+        for (int x = std::max(r.left, area.left); x < std::min(r.right, area.right); ++x)
+            ++counts[at({x, y})];
+    auto most = std::max_element(counts.begin(), counts.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
+    return most == counts.end() ? CLR_INVALID : most->first;
 }
 
 int Capture::inkIn(const RECT& r) const

@@ -94,13 +94,37 @@ public:
     bool answerBoxes();
     // A box that is open now, or null.
     HWND openBox() const;
+    // Waits for a box to open; a requirement.
+    HWND boxOpened(int timeoutMs = 10000);
+    // Checks that a window can be seen and answered: it is the foreground
+    // window, its thread's focus is in it, and no visible window of the
+    // program covers it.
+    void checkInFront(HWND window, const std::string& what) const;
+    // The captions of the program's visible windows above this one that
+    // cover a part of it.
+    std::vector<std::string> above(HWND window) const;
     static std::string boxText(HWND box);
 
     // Sends a message and answers boxes until the program has handled it, so
     // that everything the message started has happened when this returns.
     LRESULT act(HWND target, UINT msg, WPARAM wp = 0, LPARAM lp = 0, int timeoutMs = 60000);
     void click(HWND button) { act(button, BM_CLICK); }
-    void type(HWND edit, const std::string& s);
+
+    // Real input, through the system's input queue as a mouse and a keyboard
+    // make it: the program sees the same messages as from a user's hands.
+    // A left click in the middle of a control; its window is brought to the
+    // front first where another window covers that point.
+    void clickAt(HWND control);
+    // Clicks and waits up to waitMs for the click's effect, answering
+    // message boxes meanwhile unless the effect is a box; false if it did
+    // not show.
+    bool clickFor(HWND control, const std::function<bool()>& effect, int waitMs = 10000, bool answering = true);
+    // Clicks into a text box (or an editable drop-down list), empties it
+    // with Home, Shift+End and Delete, types the text key by key and waits
+    // until the box shows as many characters as were typed.
+    void typeInto(HWND edit, const std::string& s);
+    // The keyboard focus of the program's input thread, or null.
+    HWND focus() const;
     // Chooses an item of the window's menu bar. Where the menu can be read
     // from here this returns once the item's handler has run; otherwise the
     // caller waits for what the item does.
@@ -109,6 +133,12 @@ public:
     HWND openMenu() const;
     // Posts key presses, which an open menu takes from the program's queue.
     static void pressKeys(HWND target, const std::vector<WPARAM>& keys);
+    // Presses keys through the input queue; each may carry the Shift key.
+    struct Key {
+        WORD vk;
+        bool shift = false;
+    };
+    static void sendKeys(const std::vector<Key>& keys);
     // The user picking a row, as the list box reports it to its window.
     void selectRow(HWND list, int row);
     void doubleClickRow(HWND list, int row);
@@ -148,10 +178,19 @@ struct Capture {
     static Capture of(HWND window);
     bool taken() const { return !pixels.empty(); }
     bool save(const std::string& bmpPath) const;
+    // The same picture as a PNG file, for viewers that show no BMP.
+    bool savePng(const std::string& pngPath) const;
+    // The colour at a point of the screen inside the area, as RGB().
+    COLORREF at(POINT p) const;
     // Pixels inside r (screen coordinates) that differ from the colour most
     // of them have: text and lines on a plain background.
     int inkIn(const RECT& r) const;
+    // The colour most pixels inside r have.
+    COLORREF background(const RECT& r) const;
 };
+
+// Makes a folder and the folders above it.
+void makeFolders(const std::string& path);
 
 // Milliseconds since an arbitrary start.
 double nowMs();

@@ -21,6 +21,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -117,6 +118,8 @@ struct App {
     HWND native(const Form& form, const Control& c)
     {
         for (HWND w = GetWindow(hwndOf(form), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            // A lookup only: where the controls lie is asserted with literal
+            // pixels in the Geometry tests.
             RECT want = ControlRect(form, c, WindowDpi(hwndOf(form)));
             RECT got{};
             GetWindowRect(w, &got);
@@ -149,38 +152,114 @@ TEST(Geometry, TwipsBecomePixelsAtTheWindowsDpi)
         EXPECT_EQ(TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " twips at " << c.dpi << " DPI";
 }
 
-TEST(Geometry, ControlsInAFrameArePlacedFromTheFramesCorner)
+// A window too large for the work area at the monitor's DPI is laid out at
+// the largest DPI at which it fits; one that fits keeps the monitor's.
+TEST(Geometry, AFormIsLaidOutAtTheLargestDpiThatFits)
+{
+    const RECT frame{-3, -22, 3, 3}; // 6 pixels wider, 25 taller than the client area
+    const RECT screen{0, 0, 1366, 768};
+    struct Case {
+        int dpi, widthTwips, heightTwips;
+        RECT area;
+        int fitting;
+    } cases[] = {
+        {96, 5115, 5820, screen, 96},    // 341 x 388
+        {192, 9825, 2055, screen, 192},  // 1310 x 274
+        {192, 5115, 5820, screen, 183},  // 742 tall fits 768 - 25; at 184 DPI, 744 does not
+        {144, 5115, 5820, {0, 0, 1024, 600}, 142}, // 574 fits 575; at 143 DPI, 578 does not
+        {96, 90000, 2000, screen, 21},   // limited by the width
+        {96, 90000, 90000, {0, 0, 4, 4}, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FittingDpi(c.dpi, c.widthTwips, c.heightTwips, frame, c.area), c.fitting)
+            << c.widthTwips << " x " << c.heightTwips << " twips at " << c.dpi << " DPI";
+}
+
+TEST(Geometry, AWindowMovesOntoTheWorkAreaTheLeastWay)
+{
+    const RECT area{0, 0, 1366, 728};
+    struct Case {
+        RECT window, moved;
+    } cases[] = {
+        {{100, 100, 400, 300}, {100, 100, 400, 300}},      // inside: stays
+        {{1200, 600, 1500, 900}, {1066, 428, 1366, 728}},  // off the right and the bottom
+        {{-50, -20, 250, 180}, {0, 0, 300, 200}},          // off the left and the top
+        {{300, 0, 1900, 900}, {0, 0, 1600, 900}},          // larger: left and top edges on the area's
+    };
+    for (const auto& c : cases) {
+        const RECT got = MovedOnto(c.window, area);
+        EXPECT_TRUE(EqualRect(&got, &c.moved)) << "(" << c.window.left << ", " << c.window.top << ") went to ("
+                                               << got.left << ", " << got.top << ")";
+    }
+}
+
+// A form's child window with exactly this rectangle in its client area, or null.
+HWND childAt(HWND form, const RECT& want)
+{
+    for (HWND w = GetWindow(form, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        RECT r{};
+        GetWindowRect(w, &r);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+        if (EqualRect(&r, &want))
+            return w;
+    }
+    return nullptr;
+}
+
+// At 96 DPI, 15 twips to the pixel: every control where its form puts it,
+// those in a frame from the frame's corner, the lists as tall as given
+// rather than cut to whole rows.
+TEST(Geometry, ControlsLieWhereTheirFormsPutThem)
 {
     App app;
-    Form3& f = app.f3();
-    const int dpi = 96;
-    // Option2 sits at (240, 360) in Frame1, which sits at (120, 960).
-    RECT r = ControlRect(f, f.Option2, dpi);
-    EXPECT_EQ(r.left, TwipsToPixels(120 + 240, dpi));
-    EXPECT_EQ(r.top, TwipsToPixels(960 + 360, dpi));
-    // Option1 sits on the form itself.
-    r = ControlRect(f, f.Option1, dpi);
-    EXPECT_EQ(r.left, TwipsToPixels(1080, dpi));
-    EXPECT_EQ(r.top, TwipsToPixels(3360, dpi));
+    app.f1().mnu_about_Click();
+    struct Case {
+        Form* form;
+        const char* what;
+        RECT rect; // left, top, right, bottom in client pixels
+    } cases[] = {
+        {&app.f1(), "main List1", {0, 16, 209, 98}},
+        {&app.f1(), "main List3", {224, 16, 321, 98}},
+        {&app.f1(), "main List2", {328, 16, 649, 98}},
+        {&app.f1(), "main Exit", {560, 112, 649, 133}},
+        {&app.f2(), "word list List1", {8, 16, 177, 137}},
+        {&app.f2(), "word list List3", {272, 16, 569, 137}},
+        {&app.f2(), "word list Delete", {8, 152, 89, 177}},
+        {&app.f3(), "add Option2, in Frame1 at (8, 64)", {24, 88, 97, 105}},
+        {&app.f3(), "add Option8, in Frame2 at (8, 128)", {24, 176, 105, 209}},
+        {&app.f3(), "add Option1, on the form", {72, 224, 129, 241}},
+        {&app.f3(), "add Text3", {8, 280, 241, 299}},
+        {&app.set.form4(), "About picture", {0, 8, 144, 96}},
+        {&app.set.form4(), "About label", {152, 8, 433, 105}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(WindowDpi(hwndOf(*c.form)), 96);
+        EXPECT_NE(childAt(hwndOf(*c.form), c.rect), nullptr)
+            << c.what << " at (" << c.rect.left << ", " << c.rect.top << ")-(" << c.rect.right << ", " << c.rect.bottom
+            << ")";
+    }
 }
 
 TEST(Geometry, ClientAreasAndPlacesFollowTheForms)
 {
     App app;
     app.f2().Show();
-    for (Form* f : std::vector<Form*>{&app.f1(), &app.f2(), &app.f3()}) {
-        const int dpi = WindowDpi(hwndOf(*f));
+    struct Case {
+        Form* form;
+        LONG width, height;
+    } cases[] = {{&app.f1(), 655, 137}, {&app.f2(), 583, 183}, {&app.f3(), 341, 388}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(WindowDpi(hwndOf(*c.form)), 96);
         RECT client{};
-        GetClientRect(hwndOf(*f), &client);
-        EXPECT_EQ(client.right, TwipsToPixels(f->Style().clientWidth, dpi)) << f->Name();
-        EXPECT_EQ(client.bottom, TwipsToPixels(f->Style().clientHeight, dpi)) << f->Name();
+        GetClientRect(hwndOf(*c.form), &client);
+        EXPECT_EQ(client.right, c.width) << c.form->Name();
+        EXPECT_EQ(client.bottom, c.height) << c.form->Name();
     }
-    // The word list window's client area starts where its form says.
+    // The word list window's client area starts at (3015, 2730) twips.
     POINT origin{0, 0};
     ClientToScreen(hwndOf(app.f2()), &origin);
-    const int dpi = WindowDpi(hwndOf(app.f2()));
-    EXPECT_EQ(origin.x, TwipsToPixels(3015, dpi));
-    EXPECT_EQ(origin.y, TwipsToPixels(2730, dpi));
+    EXPECT_EQ(origin.x, 201);
+    EXPECT_EQ(origin.y, 182);
     // The main window was centred when it first showed.
     RECT outer{};
     GetWindowRect(app.main(), &outer);
@@ -288,6 +367,27 @@ TEST(TrayIcon, NotListeningIsTheSameIconInGrey)
     DestroyIcon(grey);
 }
 
+namespace {
+
+// What the timer below found in the open pop-up menu, and whom it answers.
+struct {
+    HWND owner;
+    std::vector<std::string> items;
+} g_popup;
+
+void CALLBACK readPopupThenShow(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu))
+        return;
+    KillTimer(nullptr, id);
+    g_popup.items = menuCaptions(reinterpret_cast<HMENU>(SendMessageA(menu, 0x01E1 /* MN_GETHMENU */, 0, 0)));
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
+        PostMessageA(g_popup.owner, WM_KEYDOWN, key, 1);
+}
+
+} // namespace
+
 TEST(TrayIcon, TheMainWindowRoutesItsCallback)
 {
     App app;
@@ -297,13 +397,17 @@ TEST(TrayIcon, TheMainWindowRoutesItsCallback)
     SendMessageA(app.main(), kTrayCallback, 1, WM_LBUTTONDBLCLK);
     EXPECT_EQ(app.desktop.messages, std::vector<std::string>{"Dbl Click in the systray needs event"});
 
-    // The pop-up menu takes the keys already waiting: Down twice is Show.
+    // The right button opens the pop-up menu; a timer, which the menu's own
+    // loop serves, reads its items while it is open and then picks the
+    // second, Show, with Down twice and Enter.
     app.f1().mnu_hide_Click();
     ASSERT_FALSE(IsWindowVisible(app.main()));
-    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
-        PostMessageA(app.main(), WM_KEYDOWN, key, 1);
+    g_popup = {app.main(), {}};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 20, &readPopupThenShow);
     SendMessageA(app.main(), kTrayCallback, 1, WM_RBUTTONUP);
+    KillTimer(nullptr, timer);
     pump();
+    EXPECT_EQ(g_popup.items, (std::vector<std::string>{"Hide", "Show", "Disable", "Enable", "About"}));
     EXPECT_TRUE(app.f1().Visible());
     EXPECT_TRUE(IsWindowVisible(app.main()));
     EXPECT_FALSE(IsWindowVisible(hwndOf(app.f2())));
@@ -475,6 +579,11 @@ TEST(Controls, TextBoxesTakeTypingAndRefuseLineBreaks)
     App app;
     Form3& f = app.f3();
     HWND phrase = app.native(f, f.Text1);
+    // Typed key by key, each character lands after the one before.
+    for (char c : std::string("say hi"))
+        SendMessageA(phrase, WM_CHAR, static_cast<WPARAM>(c), 1);
+    EXPECT_EQ(f.Text1.Text(), "say hi");
+    EXPECT_EQ(windowText(phrase), "say hi");
     SetWindowTextA(phrase, "play it");
     EXPECT_EQ(f.Text1.Text(), "play it");
     SetWindowTextA(phrase, "two\r\nlines");
@@ -499,6 +608,17 @@ TEST(Controls, TheDropDownListFollowsAndFeedsItsModel)
     f.Combo1.setText("typed");
     EXPECT_EQ(windowText(combo), "typed");
     EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+
+    // Typed key by key into the edit field, after a chosen item too.
+    HWND field = GetWindow(combo, GW_CHILD);
+    SendMessageA(combo, CB_SETCURSEL, 0, 0);
+    app.notify(f, combo, CBN_SELCHANGE);
+    ASSERT_EQ(f.Combo1.Text(), "Play");
+    SendMessageA(field, EM_SETSEL, 0, -1);
+    for (char c : std::string("Next Track"))
+        SendMessageA(field, WM_CHAR, static_cast<WPARAM>(c), 1);
+    EXPECT_EQ(f.Combo1.Text(), "Next Track");
+    EXPECT_EQ(windowText(combo), "Next Track");
 }
 
 TEST(Controls, ButtonsClickTheirModelsAndThePictureShowsOnCue)
@@ -548,32 +668,19 @@ TEST(Controls, TheIndicatorIsABorderedBlueSquare)
 TEST(Geometry, ANewDpiLaysTheFormOutAgain)
 {
     App app;
-    Form2& f = app.f2();
-    HWND w = hwndOf(f);
-    const int dpi = 144;
+    HWND w = hwndOf(app.f2());
     RECT suggested{100, 80, 100 + 900, 80 + 500};
-    SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     RECT client{};
     GetClientRect(w, &client);
-    EXPECT_EQ(client.right, TwipsToPixels(f.Style().clientWidth, dpi));
-    EXPECT_EQ(client.bottom, TwipsToPixels(f.Style().clientHeight, dpi));
+    EXPECT_EQ(client.right, 875);
+    EXPECT_EQ(client.bottom, 275);
     RECT outer{};
     GetWindowRect(w, &outer);
     EXPECT_EQ(outer.left, suggested.left) << "the window goes where the system suggests";
     EXPECT_EQ(outer.top, suggested.top);
-    for (Control* c : {static_cast<Control*>(&f.List3), static_cast<Control*>(&f.Command1)}) {
-        RECT want = ControlRect(f, *c, dpi);
-        HWND native = nullptr;
-        for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            RECT r{};
-            GetWindowRect(child, &r);
-            MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&r), 2);
-            // A list box keeps to whole rows, so its height is its own.
-            if (r.left == want.left && r.top == want.top && r.right == want.right)
-                native = child;
-        }
-        EXPECT_NE(native, nullptr) << c->Name() << " is at its place for " << dpi << " DPI";
-    }
+    EXPECT_NE(childAt(w, {408, 24, 854, 206}), nullptr) << "List3 at 144 DPI";
+    EXPECT_NE(childAt(w, {156, 228, 278, 266}), nullptr) << "Close at 144 DPI";
 }
 
 // The main, word list and add windows stay above others from the start.
@@ -607,15 +714,21 @@ TEST(Forms, AllFourCarryTheProgramsIcon)
 }
 
 // Each control with a tip text has its tip, with that text.
-TEST(Forms, ToolTipsCarryTheModelsTexts)
+TEST(Forms, ToolTipsCarryTheirTexts)
 {
     App app;
     struct Case {
         Form* form;
         Control* control;
+        const wchar_t* tip;
     } cases[] = {
-        {&app.f2(), &app.f2().List1}, {&app.f2(), &app.f2().List2}, {&app.f2(), &app.f2().List3},
-        {&app.f3(), &app.f3().Text1}, {&app.f3(), &app.f3().Text3},
+        {&app.f2(), &app.f2().List1, L"The sound recognised"},
+        {&app.f2(), &app.f2().List2, L"The description of the executable"},
+        {&app.f2(), &app.f2().List3, L"Filename of executable. Double click to see full directory"},
+        {&app.f3(), &app.f3().Text1,
+         L"The sound to recognise. Type a word in here, or, to get the program to recognise letter (eg, ICQ), type in "
+         L"one letter at a time with a space in between (eg, i c q)"},
+        {&app.f3(), &app.f3().Text3, L"Locate the executable"},
     };
     for (const auto& c : cases) {
         HWND form = hwndOf(*c.form);
@@ -635,7 +748,168 @@ TEST(Forms, ToolTipsCarryTheModelsTexts)
         tool.uId = reinterpret_cast<UINT_PTR>(app.native(*c.form, *c.control));
         tool.lpszText = text.data();
         SendMessageW(tips, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
-        const std::string want = c.control->ToolTipText();
-        EXPECT_EQ(std::wstring(text.data()), std::wstring(want.begin(), want.end())) << c.control->Name();
+        EXPECT_EQ(std::wstring(text.data()), std::wstring(c.tip)) << c.control->Name();
+    }
+}
+
+// ---------------------------------------------------------------- captions
+
+namespace {
+
+// A caption's lines as its control breaks them: at its line breaks, and
+// where the control wraps, before the word that would pass the width.
+std::vector<std::string> captionLines(HDC dc, const std::string& caption, int width, bool wraps)
+{
+    auto extent = [&](const std::string& s) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc, s.c_str(), static_cast<int>(s.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= caption.size()) {
+        size_t end = caption.find('\n', start);
+        if (end == std::string::npos)
+            end = caption.size();
+        std::string paragraph = caption.substr(start, end - start);
+        if (!paragraph.empty() && paragraph.back() == '\r')
+            paragraph.pop_back();
+        if (!wraps) {
+            lines.push_back(paragraph);
+        } else {
+            std::string line;
+            size_t at = 0;
+            while (at < paragraph.size()) {
+                size_t next = paragraph.find(' ', at);
+                std::string word = paragraph.substr(at, next == std::string::npos ? std::string::npos : next - at);
+                const std::string longer = line.empty() ? word : line + " " + word;
+                if (!line.empty() && extent(longer) > width) {
+                    lines.push_back(line);
+                    line = word;
+                } else {
+                    line = longer;
+                }
+                at = next == std::string::npos ? paragraph.size() : next + 1;
+            }
+            lines.push_back(line);
+        }
+        if (end == caption.size())
+            break;
+        start = end + 1;
+    }
+    // A caption that ends in a line break has no empty last line to show.
+    while (lines.size() > 1 && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+struct CaptionRoom {
+    int left = 0, right = 0; // pixels at 96 DPI that the control keeps for itself
+    int top = 0, bottom = 0;
+    bool wraps = false;
+};
+
+// What each kind of captioned window keeps for its frame and mark, in
+// pixels at 96 DPI: a push button's edges, an option button's round mark
+// and the gap after it, the line and indent before a frame's caption.
+bool roomFor(HWND control, CaptionRoom& room)
+{
+    char cls[32] = {};
+    GetClassNameA(control, cls, sizeof cls);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    if (lstrcmpiA(cls, "Static") == 0) {
+        if ((style & SS_TYPEMASK) == SS_OWNERDRAW)
+            return false;
+        room.wraps = true;
+        return true;
+    }
+    if (lstrcmpiA(cls, "Button") != 0)
+        return false;
+    switch (style & BS_TYPEMASK) {
+    case BS_GROUPBOX:
+        room = {8, 8, 0, 0, false};
+        return true;
+    case BS_RADIOBUTTON:
+    case BS_AUTORADIOBUTTON:
+        room = {16, 1, 0, 0, (style & BS_MULTILINE) != 0};
+        return true;
+    default:
+        room = {4, 4, 2, 2, false};
+        return true;
+    }
+}
+
+// Every caption of a form's window fits its control at the window's DPI:
+// each line within the width the control leaves for text, the lines within
+// its height, and no window drawn over the text. Those that do not fit are
+// named, one a line, with their measures.
+std::string captionsThatDoNotFit(HWND form, int dpi)
+{
+    HDC dc = GetDC(form);
+    std::string failure;
+    for (HWND c = GetWindow(form, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        CaptionRoom room;
+        const std::string caption = windowText(c);
+        if (!IsWindowVisible(c) || caption.empty() || !roomFor(c, room))
+            continue;
+        RECT r{};
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&r), 2);
+        const int width = r.right - r.left - MulDiv(room.left + room.right, dpi, 96);
+        const int height = r.bottom - r.top - MulDiv(room.top + room.bottom, dpi, 96);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
+        TEXTMETRICA tm{};
+        GetTextMetricsA(dc, &tm);
+        int widest = 0;
+        const auto lines = captionLines(dc, caption, width, room.wraps);
+        for (const auto& line : lines) {
+            SIZE size{};
+            GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &size);
+            widest = std::max(widest, static_cast<int>(size.cx));
+        }
+        SelectObject(dc, old);
+        // The internal leading above the first line is room for accents; a
+        // caption may lose it without losing a letter.
+        const int tall = static_cast<int>(lines.size()) * tm.tmHeight - tm.tmInternalLeading;
+        std::string why;
+        if (widest > width)
+            why = std::to_string(widest) + " pixels wide in " + std::to_string(width);
+        else if (tall > height)
+            why = std::to_string(lines.size()) + " lines of " + std::to_string(tm.tmHeight) + " pixels in " +
+                  std::to_string(height);
+        // A sibling over the text hides it: the windows above come first.
+        RECT ink{r.left + MulDiv(room.left, dpi, 96), r.top, r.left + MulDiv(room.left, dpi, 96) + widest, r.bottom};
+        for (HWND over = GetWindow(c, GW_HWNDPREV); over && why.empty(); over = GetWindow(over, GW_HWNDPREV)) {
+            RECT o{}, both{};
+            GetWindowRect(over, &o);
+            MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&o), 2);
+            if (IsWindowVisible(over) && IntersectRect(&both, &ink, &o) && both.top < r.top + std::min(tall, height))
+                why = "covered by \"" + windowText(over) + "\" from x=" + std::to_string(o.left);
+        }
+        if (!why.empty())
+            failure += "\"" + caption + "\" at " + std::to_string(dpi) + " DPI: " + why + "\n";
+    }
+    ReleaseDC(form, dc);
+    return failure;
+}
+
+} // namespace
+
+TEST(Captions, EveryCaptionFitsItsControlAt96And144Dpi)
+{
+    for (int dpi : {96, 144}) {
+        App app;
+        app.f1().mnu_about_Click();
+        app.f2().Show();
+        app.f3().Show();
+        for (Form* f : std::vector<Form*>{&app.f1(), &app.f2(), &app.f3(), &app.set.form4()}) {
+            HWND w = hwndOf(*f);
+            if (WindowDpi(w) != dpi) {
+                RECT outer{};
+                GetWindowRect(w, &outer);
+                SendMessageA(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&outer));
+            }
+            EXPECT_EQ(captionsThatDoNotFit(w, dpi), "") << windowText(w);
+        }
     }
 }

@@ -65,9 +65,9 @@ void run(const std::string& exe)
         auto edits = byPosition(children(add, "Edit"), false);
         require(edits.size() == 2, "the add window has two text boxes");
         for (const Entry& e : entries) {
-            first.type(edits[0], e.phrase);
+            first.typeInto(edits[0], e.phrase);
             first.click(childByText(add, "Button", "Message Prompt"));
-            first.type(edits[1], e.target);
+            first.typeInto(edits[1], e.target);
             first.click(childByText(add, "Button", "Save"));
         }
         checkStore(canonicalStore(entries), "after adding through the first program");

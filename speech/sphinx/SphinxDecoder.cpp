@@ -2,6 +2,7 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/err.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/logmath.h>
 
@@ -151,11 +152,13 @@ struct SphinxDecoder::Impl {
                 throw SphinxError("speech model not found: " + p.string() +
                                   " is missing (model directory " + options.modelDir + ")");
         }
+        // The engine's log goes nowhere; a null device by name would not
+        // exist on every system.
+        err_set_logfp(nullptr);
         const int frames = std::max(1, options.endSilenceMs / 10);
         std::vector<std::pair<std::string, std::string>> args{
             {"-hmm", hmm.string()},
             {"-dict", dict.string()},
-            {"-logfn", "/dev/null"},
             {"-vad_postspeech", std::to_string(frames)},
             // Scores from the Viterbi backtrace are all the decision needs;
             // the lattice pass would only cost time.

@@ -194,6 +194,16 @@ std::vector<SapiPhrase> SapiGrammarPhrases(const std::vector<std::string>& phras
     return spoken;
 }
 
+bool SapiRecognizerAvailable()
+{
+    Com<ISpRecognizer> recognizer;
+    if (FAILED(CoCreateInstance(CLSID_SpInprocRecognizer, nullptr, CLSCTX_INPROC_SERVER, IID_ISpRecognizer,
+                                recognizer.outVoid())))
+        return false;
+    Com<ISpObjectToken> engine;
+    return SUCCEEDED(defaultToken(SPCAT_RECOGNIZERS, engine));
+}
+
 struct SapiRecognizer::Engine {
     // Declared first, so it goes last: no notification outlives its target.
     EventWindow window;

@@ -33,6 +33,10 @@ struct SapiPhrase {
 // one reported. A phrase without words cannot be spoken and is left out.
 std::vector<SapiPhrase> SapiGrammarPhrases(const std::vector<std::string>& phrases);
 
+// True when the SAPI 5 in-process recognizer can be created and Windows
+// lists a default speech recognition engine. Call with COM initialised.
+bool SapiRecognizerAvailable();
+
 class SapiRecognizer : public Recognizer {
 public:
     SapiRecognizer();

@@ -153,9 +153,11 @@ private:
         Heard heard = std::move(events_queue_.front());
         events_queue_.pop_front();
         if (heard.started) {
+            logEvent("speech started");
             if (events_.PhraseStart)
                 events_.PhraseStart(0, 0);
         } else if (events_.PhraseFinish) {
+            logEvent("heard \"" + heard.phrase + "\"");
             events_.PhraseFinish(0, 0, 0, 0, 0, heard.phrase, std::string(), 0);
         }
     }

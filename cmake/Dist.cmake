@@ -8,7 +8,7 @@ endif()
 
 set(QM_DIST_ROOT ${CMAKE_BINARY_DIR}/dist)
 set(QM_DIST_DIR ${QM_DIST_ROOT}/quillmere)
-set(QM_DIST_ZIP ${QM_DIST_ROOT}/quillmere-windows.zip)
+set(QM_DIST_ZIP ${QM_DIST_ROOT}/quillmere-windows.zip CACHE INTERNAL "What a Windows user downloads")
 
 # The acoustic model and the dictionary; the language models are not used.
 file(GLOB _qm_acoustic ${QM_MODEL_SOURCE}/en-us/*)

@@ -138,8 +138,27 @@ void startupTime(const Args& a)
     }
 }
 
+// The downloaded program's About window, with its picture inflated from the
+// compressed resource, saved as about-window.bmp in the shared folder.
+void aboutPicture(const Args& a)
+{
+    removeStore();
+    Program p(a.program);
+    HWND main = p.shown(kMain, 120000);
+    p.chooseMenu(main, {"Help", "About"});
+    HWND about = p.shown("About");
+    Sleep(500); // for the X server to show what was drawn
+    Capture shot = Capture::of(about);
+    require(shot.taken(), "no picture of the About window");
+    check(shot.save(a.shared + "\\about-window.bmp"), "the picture of the About window was not saved");
+    // The picture fills most of the window: far more ink than a blank window.
+    check(shot.inkIn(shot.area) > (shot.area.right - shot.area.left) * (shot.area.bottom - shot.area.top) / 4,
+          "the About window shows no picture");
+}
+
 const std::map<std::string, void (*)(const Args&)> kCases = {
     {"startup-time", startupTime},
+    {"about-picture", aboutPicture},
     {"hears-commands", hearsCommands},
     {"sapi-missing", sapiMissing},
 };

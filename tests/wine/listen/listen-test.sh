@@ -61,4 +61,10 @@ done
 wait "$driver_pid"
 rc=$?
 grep -v '^ALSA lib' "$work/driver.log"
+# The driver starts the program with --verbose here; its log reaches ours.
+if [ "$case" = hears-commands ]; then
+    for line in 'listening with the built-in engine' 'heard "next track"' 'heard "say hello"'; do
+        grep -qF "$line" "$work/driver.log" || { echo "FAIL: --verbose did not say: $line"; rc=1; }
+    done
+fi
 exit "$rc"

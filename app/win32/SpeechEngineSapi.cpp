@@ -1,9 +1,17 @@
-// The build's engine: SAPI 5 on the default audio input.
+// SAPI 5 on the default audio input.
 #include "SapiRecognizer.h"
 #include "SpeechEngine.h"
+#include "Win32Desktop.h"
 
 namespace qm {
 
-std::unique_ptr<Recognizer> MakeSpeechEngine() { return std::make_unique<SapiRecognizer>(); }
+bool SapiRecognizerInstalled() { return SapiRecognizerAvailable(); }
+
+std::unique_ptr<Recognizer> MakeSapiEngine()
+{
+    auto engine = std::make_unique<SapiRecognizer>();
+    engine->setNotice([](const std::string& text) { Win32Desktop().messageBox(text); });
+    return engine;
+}
 
 } // namespace qm

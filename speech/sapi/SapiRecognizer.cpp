@@ -1,6 +1,7 @@
 #include "SapiRecognizer.h"
 
 #include "GrammarReader.h"
+#include "SapiGrammar.h"
 #include "Win32Error.h"
 
 #include <windows.h>
@@ -58,11 +59,15 @@ private:
 
 // The engine posts this to our window whenever events wait in its queue.
 constexpr UINT kEngineEvents = WM_APP + 1;
+// We post this to ourselves when the user is to be told something, so that
+// the box opens after the reload or event handling that found it.
+constexpr UINT kTellUser = WM_APP + 2;
 constexpr const char* kEventWindowClass = "QuillmereSapiEvents";
 constexpr const wchar_t* kRuleName = L"start";
 constexpr ULONG kRuleId = 1;
-// Every word path carries this property; its id is the phrase's position in words.txt.
-constexpr const wchar_t* kPhraseProperty = L"phrase";
+// Every word path carries the phrase property (SapiGrammar.h); its value is
+// the phrase's position in words.txt, its id the same for all.
+constexpr ULONG kPhrasePropertyId = 1;
 
 std::string hresultText(HRESULT hr)
 {
@@ -194,13 +199,78 @@ std::vector<SapiPhrase> SapiGrammarPhrases(const std::vector<std::string>& phras
     return spoken;
 }
 
+bool SapiRecognizerAvailable()
+{
+    Com<ISpRecognizer> recognizer;
+    if (FAILED(CoCreateInstance(CLSID_SpInprocRecognizer, nullptr, CLSCTX_INPROC_SERVER, IID_ISpRecognizer,
+                                recognizer.outVoid())))
+        return false;
+    Com<ISpObjectToken> engine;
+    return SUCCEEDED(defaultToken(SPCAT_RECOGNIZERS, engine));
+}
+
+namespace {
+
+// A grammar of the recognition context, built one phrase at a time.
+class ComDraft : public SapiGrammarDraft {
+public:
+    ComDraft(ISpRecoContext* context, ULONGLONG id) : id_(id)
+    {
+        created_ = context->CreateGrammar(id, grammar_.out());
+    }
+    bool made() const { return SUCCEEDED(created_) && grammar_; }
+
+    HRESULT add(const SapiPhrase& p) override
+    {
+        HRESULT hr = S_OK;
+        if (!rule_ && FAILED(hr = grammar_->GetRule(kRuleName, kRuleId,
+                                                     SPRAF_TopLevel | SPRAF_Active | SPRAF_Dynamic, TRUE, &rule_)))
+            return hr;
+        SPPROPERTYINFO property{};
+        property.pszName = kSapiPhraseProperty;
+        property.ulId = kPhrasePropertyId;
+        property.vValue.vt = VT_I4;
+        property.vValue.lVal = p.index;
+        const std::wstring words = SapiLiteralWords(p.words);
+        if (SUCCEEDED(hr = grammar_->AddWordTransition(rule_, nullptr, words.c_str(), L" ", SPWT_LEXICAL, 1.0f,
+                                                       &property)))
+            ++phrases_;
+        return hr;
+    }
+
+    // An empty grammar (as at a first start) has no rule: nothing to hear.
+    HRESULT commit() override
+    {
+        HRESULT hr = grammar_->Commit(0);
+        if (SUCCEEDED(hr) && rule_)
+            hr = grammar_->SetRuleState(nullptr, nullptr, SPRS_INACTIVE);
+        return hr;
+    }
+
+    ISpRecoGrammar* grammar() const { return grammar_.get(); }
+    ULONGLONG id() const { return id_; }
+    size_t phrases() const { return phrases_; }
+    HRESULT created() const { return created_; }
+
+private:
+    Com<ISpRecoGrammar> grammar_;
+    SPSTATEHANDLE rule_ = nullptr;
+    ULONGLONG id_;
+    HRESULT created_;
+    size_t phrases_ = 0;
+};
+
+} // namespace
+
 struct SapiRecognizer::Engine {
     // Declared first, so it goes last: no notification outlives its target.
     EventWindow window;
     Com<ISpRecognizer> recognizer;
     Com<ISpRecoContext> context;
-    Com<ISpRecoGrammar> grammar; // none until a grammar has loaded
-    ULONGLONG grammarId = 0;     // results of an older grammar are not ours
+    std::unique_ptr<ComDraft> grammar; // none until a grammar has loaded
+    ULONGLONG lastGrammarId = 0;       // results of an older grammar are not ours
+    bool listening = false;            // Activate asked for sound, and no Deactivate since
+    bool soundLost = false;            // the sound ended while listening
 
     explicit Engine(SapiRecognizer& owner) : window(&Engine::windowProc, &owner)
     {
@@ -228,68 +298,50 @@ struct SapiRecognizer::Engine {
         if (FAILED(hr = context->SetNotifyWindowMessage(window.hwnd, kEngineEvents, 0, 0)))
             fail("the speech recognizer's events cannot be received", hr);
         // A false recognition is not reported: only phrases of the grammar are.
-        const ULONGLONG interest = SPFEI(SPEI_PHRASE_START) | SPFEI(SPEI_RECOGNITION);
+        // The end of the sound stream while listening means the microphone
+        // went away (unplugged, blocked by privacy settings).
+        const ULONGLONG interest = SPFEI(SPEI_PHRASE_START) | SPFEI(SPEI_RECOGNITION) | SPFEI(SPEI_END_SR_STREAM);
         if (FAILED(hr = context->SetInterest(interest, interest)))
             fail("the speech recognizer's events cannot be received", hr);
     }
 
-    // A new grammar, inactive, replacing the old one only once it is complete.
-    void load(const std::vector<std::string>& phrases)
+    // A new grammar, inactive, replacing the old one only once it is
+    // complete. Phrases that the engine refuses are left out; their words.txt
+    // positions are returned.
+    std::vector<int> load(const std::vector<std::string>& phrases)
     {
         const std::vector<SapiPhrase> spoken = SapiGrammarPhrases(phrases);
-        Com<ISpRecoGrammar> next;
-        const ULONGLONG id = grammarId + 1;
-        HRESULT hr = context->CreateGrammar(id, next.out());
-        if (FAILED(hr))
-            fail("the grammar cannot be made", hr);
-        // An empty words.txt (as at a first start) loads a grammar with
-        // nothing to hear, not a failure.
-        if (!spoken.empty()) {
-            SPSTATEHANDLE rule = nullptr;
-            if (FAILED(hr = next->GetRule(kRuleName, kRuleId, SPRAF_TopLevel | SPRAF_Active | SPRAF_Dynamic, TRUE, &rule)))
-                fail("the grammar's rule cannot be made", hr);
-            for (const SapiPhrase& p : spoken) {
-                SPPROPERTYINFO property{};
-                property.pszName = kPhraseProperty;
-                property.ulId = static_cast<ULONG>(p.index);
-                property.vValue.vt = VT_I4;
-                property.vValue.lVal = p.index;
-                hr = next->AddWordTransition(rule, nullptr, p.words.c_str(), L" ", SPWT_LEXICAL, 1.0f, &property);
-                if (FAILED(hr))
-                    fail("the recognizer does not accept the phrase \"" + phrases[static_cast<size_t>(p.index)] + "\"", hr);
-            }
-        }
-        if (FAILED(hr = next->Commit(0)))
-            fail("the grammar cannot be built", hr);
-        if (FAILED(hr = next->SetRuleState(nullptr, nullptr, SPRS_INACTIVE)))
-            fail("the grammar cannot be built", hr);
-        grammar = std::move(next);
-        grammarId = id;
+        SapiGrammarBuild build = BuildSapiGrammar(spoken, [&]() -> std::unique_ptr<SapiGrammarDraft> {
+            auto draft = std::make_unique<ComDraft>(context.get(), ++lastGrammarId);
+            if (!draft->made())
+                fail("the grammar cannot be made", draft->created());
+            return draft;
+        });
+        grammar.reset(static_cast<ComDraft*>(build.grammar.release()));
+        return build.refused;
     }
 
     // The words.txt position of a recognition result of the current grammar.
     std::optional<size_t> phraseIndex(const SPEVENT& e) const
     {
-        if (e.elParamType != SPET_LPARAM_IS_OBJECT || !e.lParam)
+        if (e.elParamType != SPET_LPARAM_IS_OBJECT || !e.lParam || !grammar)
             return std::nullopt;
         auto* result = reinterpret_cast<ISpRecoResult*>(e.lParam);
         SPPHRASE* phrase = nullptr;
         if (FAILED(result->GetPhrase(&phrase)) || !phrase)
             return std::nullopt;
         std::optional<size_t> index;
-        if (phrase->ullGrammarID == grammarId)
-            for (const SPPHRASEPROPERTY* p = phrase->pProperties; p; p = p->pNextSibling)
-                if (p->pszName && std::wcscmp(p->pszName, kPhraseProperty) == 0)
-                    index = p->ulId;
+        if (phrase->ullGrammarID == grammar->id())
+            index = SapiPhraseIndex(phrase->pProperties);
         CoTaskMemFree(phrase);
         return index;
     }
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
-        if (msg == kEngineEvents) {
+        if (msg == kEngineEvents || msg == kTellUser) {
             if (auto* owner = reinterpret_cast<SapiRecognizer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)))
-                owner->deliverEvents();
+                msg == kEngineEvents ? owner->deliverEvents() : owner->tellUser();
             return 0;
         }
         return DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -314,8 +366,9 @@ void SapiRecognizer::Deactivate()
 {
     if (!engine_ || !engine_->grammar)
         return;
-    HRESULT hr = engine_->grammar->SetRuleState(nullptr, nullptr, SPRS_INACTIVE);
-    if (FAILED(hr))
+    engine_->listening = false;
+    HRESULT hr = S_OK;
+    if (engine_->grammar->phrases() && FAILED(hr = engine_->grammar->grammar()->SetRuleState(nullptr, nullptr, SPRS_INACTIVE)))
         fail("listening cannot be switched off", hr);
     // Inactive, the recognizer lets go of the microphone.
     if (FAILED(hr = engine_->recognizer->SetRecoState(SPRST_INACTIVE)))
@@ -333,8 +386,15 @@ void SapiRecognizer::GrammarFromFile(const std::string& path)
             throw;
         }
     }
-    engine_->load(phrases);
+    const std::vector<int> refused = engine_->load(phrases);
     phrases_ = std::move(phrases);
+    // The reload's retry may load twice; the user is told once.
+    if (!refused.empty()) {
+        std::vector<std::string> texts;
+        for (int i : refused)
+            texts.push_back(phrases_[static_cast<size_t>(i)]);
+        tell(RefusedPhrasesMessage(texts));
+    }
 }
 
 void SapiRecognizer::Activate()
@@ -343,11 +403,40 @@ void SapiRecognizer::Activate()
         throw RecognizerError(lastFailure_.empty() ? std::string("no grammar is loaded") : lastFailure_);
     if (!engine_->grammar)
         throw RecognizerError("no grammar is loaded");
-    HRESULT hr = engine_->grammar->SetRuleState(nullptr, nullptr, SPRS_ACTIVE);
-    if (FAILED(hr))
+    HRESULT hr = S_OK;
+    if (engine_->grammar->phrases() && FAILED(hr = engine_->grammar->grammar()->SetRuleState(nullptr, nullptr, SPRS_ACTIVE)))
         fail("the grammar cannot be switched on", hr);
+    if (engine_->soundLost) {
+        // The stream that ended is not coming back: open the default input afresh.
+        Com<ISpObjectToken> audio;
+        if (FAILED(hr = defaultToken(SPCAT_AUDIOIN, audio)))
+            fail("no microphone: Windows has no default audio input", hr);
+        if (FAILED(hr = engine_->recognizer->SetRecoState(SPRST_INACTIVE)) ||
+            FAILED(hr = engine_->recognizer->SetInput(audio.get(), TRUE)))
+            fail("the microphone cannot be opened", hr);
+    }
     if (FAILED(hr = engine_->recognizer->SetRecoState(SPRST_ACTIVE)))
         fail("the microphone cannot be opened", hr);
+    engine_->soundLost = false;
+    engine_->listening = true;
+}
+
+void SapiRecognizer::tell(const std::string& text)
+{
+    if (text.empty() || !engine_)
+        return;
+    const bool posted = !waiting_.empty();
+    waiting_ = text;
+    if (!posted)
+        PostMessageA(engine_->window.hwnd, kTellUser, 0, 0);
+}
+
+void SapiRecognizer::tellUser()
+{
+    std::string text;
+    text.swap(waiting_);
+    if (!text.empty() && notice_)
+        notice_(text);
 }
 
 void SapiRecognizer::deliverEvents()
@@ -364,6 +453,16 @@ void SapiRecognizer::deliverEvents()
         case SPEI_PHRASE_START:
             if (events_.PhraseStart)
                 events_.PhraseStart(0, 0);
+            break;
+        case SPEI_END_SR_STREAM:
+            // Told once; the next Enable or edit tries the microphone again.
+            if (engine_->listening) {
+                engine_->listening = false;
+                engine_->soundLost = true;
+                tell("Quillmere Voice Command stopped listening: the sound from the microphone ended "
+                     "(it may be unplugged, or blocked by the privacy settings)."
+                     "\r\n\r\nEnable it again, or add or delete a word, to retry.");
+            }
             break;
         case SPEI_RECOGNITION:
             if (auto index = engine_->phraseIndex(ev.e); index && *index < phrases_.size() && events_.PhraseFinish) {

@@ -13,6 +13,7 @@
 // RecognizerError that names the cause, and the vocabulary reload reports it.
 #include "Recognizer.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ struct SapiPhrase {
 // one reported. A phrase without words cannot be spoken and is left out.
 std::vector<SapiPhrase> SapiGrammarPhrases(const std::vector<std::string>& phrases);
 
+// True when the SAPI 5 in-process recognizer can be created and Windows
+// lists a default speech recognition engine. Call with COM initialised.
+bool SapiRecognizerAvailable();
+
 class SapiRecognizer : public Recognizer {
 public:
     SapiRecognizer();
@@ -49,14 +54,26 @@ public:
     // Listens with the loaded grammar.
     void Activate() override;
 
+    // What the user is to be told: phrases the engine refused, a microphone
+    // that went away. Called from the message loop, once per cause, never
+    // inside a load.
+    void setNotice(std::function<void(const std::string&)> notice) { notice_ = std::move(notice); }
+
 private:
     struct Engine; // the COM objects and the event window, kept out of callers
     void deliverEvents();
+    void tell(const std::string& text);
+    void tellUser();
 
     std::unique_ptr<Engine> engine_;
     std::vector<std::string> phrases_; // words.txt's phrases, in file order
     std::string lastFailure_;          // why the engine could not be made, for Activate to repeat
     bool comInitialized_ = false;
+    std::function<void(const std::string&)> notice_;
+    std::string waiting_; // told at the next turn of the message loop
 };
+
+// What to tell the user about phrases the engine refused.
+std::string RefusedPhrasesMessage(const std::vector<std::string>& phrases);
 
 } // namespace qm

@@ -2,12 +2,13 @@
 
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
+#include <sphinxbase/err.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/logmath.h>
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
+#include <cstdio>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -141,21 +142,25 @@ struct SphinxDecoder::Impl {
     UtteranceObserver observer;
 
     explicit Impl(DecoderOptions o) : options(std::move(o)) {
-        namespace fs = std::filesystem;
-        const fs::path dir(options.modelDir);
-        const fs::path hmm = dir / "en-us";
-        const fs::path dict = dir / "cmudict-en-us.dict";
-        for (const fs::path& p : {hmm / "mdef", dict}) {
-            std::error_code ec;
-            if (!fs::exists(p, ec))
-                throw SphinxError("speech model not found: " + p.string() +
+        // Plain strings and fopen: std::filesystem would add most of a
+        // megabyte of locale code to the Windows program. "/" separates on
+        // both systems.
+        const std::string hmm = options.modelDir + "/en-us";
+        const std::string dict = options.modelDir + "/cmudict-en-us.dict";
+        for (const std::string& p : {hmm + "/mdef", dict}) {
+            std::FILE* f = std::fopen(p.c_str(), "rb");
+            if (!f)
+                throw SphinxError("speech model not found: " + p +
                                   " is missing (model directory " + options.modelDir + ")");
+            std::fclose(f);
         }
+        // The engine's log goes nowhere; a null device by name would not
+        // exist on every system.
+        err_set_logfp(nullptr);
         const int frames = std::max(1, options.endSilenceMs / 10);
         std::vector<std::pair<std::string, std::string>> args{
-            {"-hmm", hmm.string()},
-            {"-dict", dict.string()},
-            {"-logfn", "/dev/null"},
+            {"-hmm", hmm},
+            {"-dict", dict},
             {"-vad_postspeech", std::to_string(frames)},
             // Scores from the Viterbi backtrace are all the decision needs;
             // the lattice pass would only cost time.

@@ -1,6 +1,7 @@
 #include "ControlBindings.h"
 
 #include "Geometry.h"
+#include "PackedBitmap.h"
 #include "PrivateMessages.h"
 #include "ResourceIds.h"
 
@@ -392,8 +393,7 @@ public:
     explicit ImageBinding(Image& m) : ControlBinding(m), asset_(m.Asset())
     {
         if (asset_ == "about")
-            bitmap_ = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(QM_IDB_ABOUT),
-                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            bitmap_ = LoadPackedBitmap(QM_IDB_ABOUT);
     }
     ~ImageBinding() override
     {

@@ -4,6 +4,7 @@
 //
 //   quillmere-driver CASE PROGRAM.exe [ARTIFACT-FOLDER]
 #include "Driver.h"
+#include "PackedBitmap.h"
 #include "HeardPhrase.h"
 
 #include <cstdio>
@@ -633,11 +634,15 @@ void resources(const Args& a)
     const std::multiset<std::pair<int, int>> want = {{32, 4}, {16, 4}, {48, 8}, {32, 8}, {16, 8}, {48, 32}, {32, 32}, {16, 32}};
     check(images == want, "the icon has the eight images (" + std::to_string(images.size()) + " found)");
 
-    const std::string picture = resource(RT_BITMAP, 101);
-    require(picture.size() >= sizeof(BITMAPINFOHEADER), "the program has no About picture");
-    BITMAPINFOHEADER header;
-    std::memcpy(&header, picture.data(), sizeof header);
-    check(header.biWidth == 1024 && header.biHeight == 768 && header.biBitCount == 24, "the About picture is 1024 x 768 at 24 bits");
+    // Stored gzip-compressed; inflated here as the About window does.
+    const std::string picture = resource(RT_RCDATA, 101);
+    require(!picture.empty(), "the program has no About picture");
+    HBITMAP about = qm::win32::BitmapFromGzip(picture.data(), picture.size());
+    require(about != nullptr, "the About picture does not inflate to a bitmap");
+    BITMAP header{};
+    GetObjectA(about, sizeof header, &header);
+    DeleteObject(about);
+    check(header.bmWidth == 1024 && header.bmHeight == 768 && header.bmBitsPixel == 24, "the About picture is 1024 x 768 at 24 bits");
 
     const std::string manifest = resource(RT_MANIFEST, 1);
     for (const char* needed : {"Microsoft.Windows.Common-Controls", "6.0.0.0", "<dpiAware", "<dpiAwareness"})

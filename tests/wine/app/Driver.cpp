@@ -265,11 +265,11 @@ int menuItemId(HWND window, const std::vector<std::string>& path)
 
 // ---------------------------------------------------------------- the program
 
-Program::Program(const std::string& exe)
+Program::Program(const std::string& exe, const std::string& arguments)
 {
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     require(CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_),
             "cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
     // Its windows can be looked for once it waits for input the first time.

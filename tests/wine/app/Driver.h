@@ -74,8 +74,8 @@ std::vector<std::string> menuCaptions(HMENU menu);
 
 class Program {
 public:
-    // Starts the program with no arguments; the store stays as it is.
-    explicit Program(const std::string& exe);
+    // Starts the program, with no arguments unless given; the store stays as it is.
+    explicit Program(const std::string& exe, const std::string& arguments = {});
     ~Program(); // ends it if it still runs
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

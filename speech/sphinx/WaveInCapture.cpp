@@ -1,0 +1,124 @@
+#include "speech/sphinx/WaveInCapture.h"
+
+#include "speech/sphinx/SphinxRecognizer.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <array>
+#include <stdexcept>
+#include <utility>
+
+namespace qm {
+
+namespace {
+
+constexpr DWORD kRate = 16000;
+constexpr std::size_t kSamples = 1600;  // 100 ms per buffer
+constexpr std::size_t kBuffers = 4;     // the device fills one while we read another
+
+std::string waveInError(MMRESULT code) {
+    char text[MAXERRORLENGTH] = {};
+    if (waveInGetErrorTextA(code, text, sizeof text) != MMSYSERR_NOERROR)
+        return "error " + std::to_string(code);
+    return text;
+}
+
+}  // namespace
+
+struct WaveInCapture::Device {
+    HWAVEIN in = nullptr;
+    HANDLE filled = nullptr;  // signalled by the driver when a buffer is done
+    std::array<std::vector<std::int16_t>, kBuffers> data;
+    std::array<WAVEHDR, kBuffers> headers{};
+    std::size_t prepared = 0;
+
+    Device() {
+        filled = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        if (!filled) throw std::runtime_error("cannot open the microphone: no event for the sound device");
+        WAVEFORMATEX format{};
+        format.wFormatTag = WAVE_FORMAT_PCM;
+        format.nChannels = 1;
+        format.nSamplesPerSec = kRate;
+        format.wBitsPerSample = 16;
+        format.nBlockAlign = 2;
+        format.nAvgBytesPerSec = kRate * 2;
+        const MMRESULT open = waveInOpen(&in, WAVE_MAPPER, &format, reinterpret_cast<DWORD_PTR>(filled), 0,
+                                         CALLBACK_EVENT);
+        if (open != MMSYSERR_NOERROR) {
+            in = nullptr;
+            CloseHandle(filled);
+            throw std::runtime_error("cannot open the microphone: " + waveInError(open));
+        }
+        for (std::size_t i = 0; i < kBuffers; ++i) {
+            data[i].resize(kSamples);
+            WAVEHDR& h = headers[i];
+            h.lpData = reinterpret_cast<LPSTR>(data[i].data());
+            h.dwBufferLength = static_cast<DWORD>(kSamples * sizeof(std::int16_t));
+            if (waveInPrepareHeader(in, &h, sizeof h) != MMSYSERR_NOERROR) break;
+            ++prepared;
+            waveInAddBuffer(in, &h, sizeof h);
+        }
+        const MMRESULT started = prepared == kBuffers ? waveInStart(in) : MMSYSERR_NOMEM;
+        if (started != MMSYSERR_NOERROR) {
+            close();
+            throw std::runtime_error("cannot start the microphone: " + waveInError(started));
+        }
+    }
+
+    ~Device() { close(); }
+
+    void close() {
+        if (in) {
+            // Reset returns every queued buffer, so all can be unprepared.
+            waveInReset(in);
+            for (std::size_t i = 0; i < prepared; ++i) waveInUnprepareHeader(in, &headers[i], sizeof headers[i]);
+            waveInClose(in);
+            in = nullptr;
+        }
+        if (filled) {
+            CloseHandle(filled);
+            filled = nullptr;
+        }
+    }
+};
+
+WaveInCapture::WaveInCapture() = default;
+
+WaveInCapture::~WaveInCapture() { stop(); }
+
+void WaveInCapture::start(Sink sink) {
+    stop();
+    device_ = std::make_unique<Device>();
+    stopping_ = false;
+    thread_ = std::thread([this, sink = std::move(sink)] {
+        Device& d = *device_;
+        std::size_t next = 0;  // the driver returns buffers in the order they were added
+        while (!stopping_) {
+            WaitForSingleObject(d.filled, 200);
+            while (!stopping_ && (d.headers[next].dwFlags & WHDR_DONE)) {
+                WAVEHDR& h = d.headers[next];
+                const std::size_t got = h.dwBytesRecorded / sizeof(std::int16_t);
+                if (got > 0) sink(std::vector<std::int16_t>(d.data[next].begin(), d.data[next].begin() + got));
+                h.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
+                h.dwBytesRecorded = 0;
+                waveInAddBuffer(d.in, &h, sizeof h);
+                next = (next + 1) % kBuffers;
+            }
+        }
+    });
+}
+
+void WaveInCapture::listen(SphinxRecognizer& recognizer, Post post) {
+    start([&recognizer, post = std::move(post)](std::vector<std::int16_t> buf) {
+        post([&recognizer, buf = std::move(buf)] { recognizer.feed(buf.data(), buf.size()); });
+    });
+}
+
+void WaveInCapture::stop() {
+    stopping_ = true;
+    if (thread_.joinable()) thread_.join();
+    device_.reset();
+}
+
+}  // namespace qm

@@ -3,6 +3,8 @@
 // 16-bit PCM and callbacks fire from inside process()/finish().
 #pragma once
 
+#include "speech/sphinx/PhraseGrammar.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -81,11 +83,6 @@ struct UtteranceReport {
     double edgeFramesPerPhone = 0;  // the shorter of the first and last word, per phone
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
 };
-
-// Splits a phrase on blanks into lower-case words with punctuation trimmed
-// from both ends of each word ("Open, Notepad!" -> open notepad). Words that
-// are only punctuation vanish.
-std::vector<std::string> normalisePhrase(const std::string& phrase);
 
 class SphinxDecoder {
 public:

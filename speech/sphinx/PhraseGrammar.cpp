@@ -1,8 +1,11 @@
 #include "speech/sphinx/PhraseGrammar.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/bitvec.h>
 #include <sphinxbase/ckd_alloc.h>
 #include <sphinxbase/fsg_model.h>
+#include <sphinxbase/glist.h>
+#include <sphinxbase/listelem_alloc.h>
 #include <sphinxbase/logmath.h>
 
 #include <cctype>
@@ -141,18 +144,74 @@ int PhraseGrammar::indexOfText(const std::string& spoken, ps_decoder_t* ps) cons
     return indexOfWords(joined(words));
 }
 
+// Built without the library's word and transition helpers: each of them
+// searches linearly (the word list by name, every transition for each word
+// with another pronunciation), which made a table of tens of thousands of
+// words take more than a minute to load. The result is the same graph.
 fsg_model_t* PhraseGrammar::makeFsg(ps_decoder_t* ps, const char* name) const {
     logmath_t* lm = ps_get_logmath(ps);
     const float lw = cmd_ln_float32_r(ps_get_config(ps), "-lw");
     fsg_model_t* fsg = fsg_model_init(name, lm, lw, states_);
     fsg->start_state = 0;
     fsg->final_state = 1;
+
+    // The vocabulary: the grammar's words, then each one's other
+    // pronunciations, which the dictionary names word(2), word(3) ...
+    std::vector<std::string> vocab = wordList_;
+    std::vector<std::vector<int>> alternates(wordList_.size());
+    for (std::size_t w = 0; w < wordList_.size(); ++w) {
+        for (int k = 2;; ++k) {
+            std::string alt = wordList_[w] + "(" + std::to_string(k) + ")";
+            char* pron = ps_lookup_word(ps, alt.c_str());
+            if (!pron) break;
+            ckd_free(pron);
+            alternates[w].push_back(static_cast<int>(vocab.size()));
+            vocab.push_back(std::move(alt));
+        }
+    }
+    // Room for the silence and filler words that the search adds.
+    fsg->n_word = static_cast<int32>(vocab.size());
+    fsg->n_word_alloc = fsg->n_word + 10;
+    fsg->vocab = static_cast<char**>(ckd_calloc(static_cast<std::size_t>(fsg->n_word_alloc), sizeof(char*)));
+    for (std::size_t i = 0; i < vocab.size(); ++i) fsg->vocab[i] = ckd_salloc(vocab[i].c_str());
+    // Marking the alternates tells the search that they are already in
+    // the graph, so it does not add them itself.
+    fsg->altwords = static_cast<bitvec_t*>(bitvec_alloc(fsg->n_word_alloc));
+    for (const auto& alts : alternates)
+        for (int a : alts) bitvec_set(fsg->altwords, a);
+
     // Flat arcs: a long list must not make each phrase less likely than
     // the phone loop, or rejection would depend on the list's length.
-    for (const Arc& a : arcs_) {
-        const int wid = fsg_model_word_add(fsg, wordList_[static_cast<std::size_t>(a.word)].c_str());
-        fsg_model_trans_add(fsg, a.from, a.to, 0, wid);
+    // Each arc goes to the front of its state pair's list, as the library
+    // puts it, so that the search meets the arcs in the same order; but
+    // without the library's scan for a duplicate, since the words on the
+    // arcs of one state pair are distinct by construction.
+    auto addArc = [fsg](int from, int to, int wid) {
+        glist_t list = fsg_model_trans(fsg, from, to);
+        if (!list) {
+            fsg_model_trans_add(fsg, from, to, 0, wid);
+            return;
+        }
+        auto* link = static_cast<fsg_link_t*>(listelem_malloc(fsg->link_alloc));
+        link->from_state = from;
+        link->to_state = to;
+        link->logs2prob = 0;
+        link->wid = wid;
+        // The list's head is what the state's table points to: put the new
+        // link after it, then swap the two.
+        gnode_t* second = glist_insert_ptr(list, link);
+        std::swap(list->data.ptr, second->data.ptr);
+    };
+    std::vector<std::vector<std::size_t>> arcsOfWord(wordList_.size());
+    for (std::size_t i = 0; i < arcs_.size(); ++i) {
+        const Arc& a = arcs_[i];
+        addArc(a.from, a.to, a.word);
+        arcsOfWord[static_cast<std::size_t>(a.word)].push_back(i);
     }
+    // Then the other pronunciations, word by word, as the search would.
+    for (std::size_t w = 0; w < wordList_.size(); ++w)
+        for (int alt : alternates[w])
+            for (std::size_t i : arcsOfWord[w]) addArc(arcs_[i].from, arcs_[i].to, alt);
     return fsg;
 }
 

@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
     qm::RecognizerEvents events;
     events.PhraseFinish = [&](std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                               const std::string& phrase, const std::string&, std::int32_t) {
+        if (phrase.empty()) return;  // speech that was refused: nothing was heard
         const std::uint64_t ms = (recognizer.samplesConsumed() - fileStart) / 16;
         std::cout << current->path << '\t' << ms << '\t' << phrase << '\n' << std::flush;
     };

@@ -108,6 +108,7 @@ struct SphinxDecoder::Impl {
 
     SpeechStarted speechStarted;
     PhraseAccepted phraseAccepted;
+    PhraseRefused phraseRefused;
     UtteranceObserver observer;
 
     explicit Impl(DecoderOptions o) : options(std::move(o)) {
@@ -270,9 +271,11 @@ struct SphinxDecoder::Impl {
         }
 
         if (observer) observer(r);
-        if (r.accepted && phraseAccepted) {
+        if (r.accepted) {
             const auto idx = static_cast<std::size_t>(r.phraseIndex);
-            phraseAccepted(idx, grammar.text(idx));
+            if (phraseAccepted) phraseAccepted(idx, grammar.text(idx));
+        } else if (phraseRefused) {
+            phraseRefused();
         }
     }
 
@@ -324,6 +327,7 @@ int SphinxDecoder::phraseIndexOf(const std::string& spoken) const {
 }
 void SphinxDecoder::onSpeechStarted(SpeechStarted cb) { impl_->speechStarted = std::move(cb); }
 void SphinxDecoder::onPhraseAccepted(PhraseAccepted cb) { impl_->phraseAccepted = std::move(cb); }
+void SphinxDecoder::onPhraseRefused(PhraseRefused cb) { impl_->phraseRefused = std::move(cb); }
 void SphinxDecoder::onUtterance(UtteranceObserver cb) { impl_->observer = std::move(cb); }
 void SphinxDecoder::process(const std::int16_t* pcm, std::size_t count) { impl_->process(pcm, count); }
 

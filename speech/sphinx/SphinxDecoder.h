@@ -88,6 +88,7 @@ class SphinxDecoder {
 public:
     using SpeechStarted = std::function<void()>;
     using PhraseAccepted = std::function<void(std::size_t index, const std::string& phrase)>;
+    using PhraseRefused = std::function<void()>;
     using UtteranceObserver = std::function<void(const UtteranceReport&)>;
 
     // Loads the acoustic model and dictionary (the slow part, done once).
@@ -113,6 +114,8 @@ public:
 
     void onSpeechStarted(SpeechStarted cb);
     void onPhraseAccepted(PhraseAccepted cb);
+    // An utterance whose start was reported closed without a phrase.
+    void onPhraseRefused(PhraseRefused cb);
     void onUtterance(UtteranceObserver cb);
 
     // Consumes audio; callbacks fire when the detector sees speech start and

@@ -30,6 +30,11 @@ void SphinxRecognizer::GrammarFromFile(const std::string& path) {
             decoder_->onPhraseAccepted([this](std::size_t, const std::string& phrase) {
                 if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, phrase, std::string(), 0);
             });
+            // Speech that is not a phrase still ends what phrase-started
+            // began: the empty phrase hides the indicator and runs nothing.
+            decoder_->onPhraseRefused([this] {
+                if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, std::string(), std::string(), 0);
+            });
         }
         loaded_ = false;
         decoder_->setPhrases(phrases);

@@ -2,7 +2,7 @@
 # Sourced by ./run and ./test.
 
 QM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpocketsphinx-dev libsphinxbase-dev
-  pocketsphinx-en-us libpulse-dev g++-mingw-w64-i686 mingw-w64-tools)
+  pocketsphinx-en-us flite1-dev libpulse-dev g++-mingw-w64-i686 mingw-w64-tools)
 QM_RUN_PACKAGES=(pulseaudio-utils)
 QM_TEST_PACKAGES=(libgtest-dev libgmock-dev googletest libbenchmark-dev espeak-ng sox xvfb xdotool dbus
   trayer pulseaudio wine wine64 wine32:i386)

@@ -48,6 +48,8 @@ int main(int argc, char** argv) {
     }
     for (const auto& w : recognizer.unknownWords()) std::cerr << "quillmere-hear: unknown word: " << w << "\n";
     for (const auto& p : recognizer.unheardPhrases()) std::cerr << "quillmere-hear: cannot hear phrase: " << p << "\n";
+    for (const auto& p : recognizer.longPhrases())
+        std::cerr << "quillmere-hear: phrase too long to hear: " << p.substr(0, 60) << "\n";
 
     const Clip* current = nullptr;
     std::uint64_t fileStart = 0;

@@ -1,5 +1,7 @@
 #include "speech/sphinx/PhraseGrammar.h"
 
+#include "speech/sphinx/Pronouncer.h"
+
 #include <pocketsphinx.h>
 #include <sphinxbase/bitvec.h>
 #include <sphinxbase/ckd_alloc.h>
@@ -9,6 +11,7 @@
 #include <sphinxbase/logmath.h>
 
 #include <cctype>
+#include <cstring>
 #include <cstdint>
 #include <unordered_set>
 #include <utility>
@@ -19,10 +22,11 @@ namespace {
 
 bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-// Characters that may stay at the edge of a word: letters, digits and bytes
-// of multi-byte UTF-8 sequences (which the dictionary will not know, so they
-// end up reported as unknown words rather than silently dropped).
-bool isWordEdge(unsigned char c) { return std::isalnum(c) != 0 || c >= 0x80; }
+// Characters that may stay at the edge of a word: letters, digits, symbols
+// that are read out ("50%", "C++", "&"), and bytes of multi-byte UTF-8
+// sequences (accented letters are read plainly; other scripts end up
+// reported as words that cannot be pronounced rather than silently dropped).
+bool isWordEdge(unsigned char c) { return std::isalnum(c) != 0 || c >= 0x80 || std::strchr("&+@%$#=", c); }
 
 bool known(ps_decoder_t* ps, const std::string& w) {
     char* pron = ps_lookup_word(ps, w.c_str());
@@ -57,6 +61,50 @@ bool lookup(ps_decoder_t* ps, const std::string& token, std::vector<std::string>
     return true;
 }
 
+std::string lowered(std::string w) {
+    for (char& c : w)
+        if (static_cast<unsigned char>(c) < 0x80) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return w;
+}
+
+constexpr std::size_t kMaxTokenLength = 100;
+
+const Pronouncer& pronouncer() {
+    static const Pronouncer p;
+    return p;
+}
+
+// A dictionary name for a word the pronouncer made: letters, digits and
+// apostrophes only, so that it cannot pass for a filler ("+NOISE+") or an
+// alternate ("word(2)").
+std::string wordName(const std::string& w) {
+    std::string name;
+    for (char c : w)
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '\'') name += c;
+    return name;
+}
+
+// The dictionary words for one token as typed: the token or its parts when
+// the dictionary knows them, else the words a person says for it, with
+// pronunciations added to the dictionary for those it lacks. False when the
+// token cannot be pronounced.
+bool wordsOfToken(ps_decoder_t* ps, const std::string& typed, std::vector<std::string>& out) {
+    if (lookup(ps, lowered(typed), out)) return true;
+    // Longer than any word or number anyone reads out in one go.
+    if (typed.size() > kMaxTokenLength) return false;
+    const std::vector<SpokenWord> spoken = pronouncer().spell(typed);
+    if (spoken.empty()) return false;
+    std::vector<std::string> words;
+    for (const SpokenWord& sw : spoken) {
+        const std::string name = wordName(sw.word);
+        if (name.empty()) return false;
+        if (!known(ps, name) && ps_add_word(ps, name.c_str(), sw.phones.c_str(), FALSE) < 0) return false;
+        words.push_back(name);
+    }
+    out.insert(out.end(), words.begin(), words.end());
+    return true;
+}
+
 std::string joined(const std::vector<std::string>& words) {
     std::string out;
     for (const auto& w : words) {
@@ -68,7 +116,7 @@ std::string joined(const std::vector<std::string>& words) {
 
 }  // namespace
 
-std::vector<std::string> normalisePhrase(const std::string& phrase) {
+std::vector<std::string> splitPhrase(const std::string& phrase) {
     std::vector<std::string> words;
     std::size_t i = 0;
     while (i < phrase.size()) {
@@ -79,11 +127,14 @@ std::vector<std::string> normalisePhrase(const std::string& phrase) {
         while (start < end && !isWordEdge(static_cast<unsigned char>(phrase[start]))) ++start;
         while (end > start && !isWordEdge(static_cast<unsigned char>(phrase[end - 1]))) --end;
         if (start == end) continue;
-        std::string w = phrase.substr(start, end - start);
-        for (char& c : w)
-            if (static_cast<unsigned char>(c) < 0x80) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        words.push_back(std::move(w));
+        words.push_back(phrase.substr(start, end - start));
     }
+    return words;
+}
+
+std::vector<std::string> normalisePhrase(const std::string& phrase) {
+    std::vector<std::string> words = splitPhrase(phrase);
+    for (auto& w : words) w = lowered(std::move(w));
     return words;
 }
 
@@ -100,11 +151,18 @@ PhraseGrammar::PhraseGrammar(const std::vector<std::string>& list, ps_decoder_t*
     for (std::size_t idx = 0; idx < list.size(); ++idx) {
         std::vector<std::string> words;
         bool ok = true;
-        for (const auto& tok : normalisePhrase(list[idx])) {
-            if (!lookup(ps, tok, words)) {
+        for (const auto& tok : splitPhrase(list[idx])) {
+            if (!wordsOfToken(ps, tok, words)) {
                 ok = false;
-                if (unknownSeen.insert(tok).second) unknown_.push_back(tok);
+                if (const std::string w = lowered(tok); unknownSeen.insert(w).second) unknown_.push_back(w);
             }
+            // No one says a command this long; stop before a huge phrase
+            // costs time and memory.
+            if (words.size() > kMaxWords) break;
+        }
+        if (words.size() > kMaxWords) {
+            tooLong_.push_back(list[idx]);
+            continue;
         }
         if (!ok || words.empty()) {
             unheard_.push_back(list[idx]);
@@ -139,8 +197,8 @@ int PhraseGrammar::indexOfWords(const std::string& words) const {
 
 int PhraseGrammar::indexOfText(const std::string& spoken, ps_decoder_t* ps) const {
     std::vector<std::string> words;
-    for (const auto& tok : normalisePhrase(spoken))
-        if (!lookup(ps, tok, words)) return -1;
+    for (const auto& tok : splitPhrase(spoken))
+        if (!wordsOfToken(ps, tok, words)) return -1;
     return indexOfWords(joined(words));
 }
 

@@ -13,21 +13,30 @@ typedef struct fsg_model_s fsg_model_t;
 
 namespace qm::sphinx {
 
-// Splits a phrase on blanks into lower-case words with punctuation trimmed
-// from both ends of each word ("Open, Notepad!" -> open notepad). Words that
-// are only punctuation vanish.
+// Splits a phrase on blanks into words with punctuation trimmed from both
+// ends of each ("Open, Notepad!" -> Open Notepad); symbols that are read out
+// stay ("50%", "C++"). Words that are only punctuation vanish.
+std::vector<std::string> splitPhrase(const std::string& phrase);
+// The same words in lower case.
 std::vector<std::string> normalisePhrase(const std::string& phrase);
 
 class PhraseGrammar {
 public:
     PhraseGrammar() = default;
-    // Reads each phrase into words of the decoder's dictionary. Phrases with
-    // a word the dictionary lacks are left out (unheard()); phrases that come
-    // to the same words answer as the first of them.
+    // More spoken words than this and a phrase is left out (tooLong()).
+    static constexpr std::size_t kMaxWords = 50;
+
+    // Reads each phrase into words of the decoder's dictionary; words the
+    // dictionary lacks are given a pronunciation and added to it. Phrases
+    // with a word that cannot be pronounced are left out (unheard()), and so
+    // are empty ones; phrases that come to the same words answer as the
+    // first of them.
     PhraseGrammar(const std::vector<std::string>& phrases, ps_decoder_t* ps);
 
     const std::vector<std::string>& unheard() const { return unheard_; }
-    const std::vector<std::string>& unknownWords() const { return unknown_; }  // lower case, file order
+    // The words that could not be pronounced: lower case, file order.
+    const std::vector<std::string>& unknownWords() const { return unknown_; }
+    const std::vector<std::string>& tooLong() const { return tooLong_; }
     std::size_t hearable() const { return hearable_; }
     // Nothing in the list can be heard.
     bool empty() const { return byWords_.empty(); }
@@ -50,6 +59,7 @@ private:
     };
     std::vector<std::string> unheard_;
     std::vector<std::string> unknown_;
+    std::vector<std::string> tooLong_;
     std::unordered_map<std::string, std::size_t> byWords_;  // joined words -> first phrase index
     std::vector<std::string> texts_;                         // phrase texts as given
     std::size_t hearable_ = 0;

@@ -320,6 +320,7 @@ SphinxDecoder::~SphinxDecoder() {
 void SphinxDecoder::setPhrases(const std::vector<std::string>& phrases) { impl_->setPhrases(phrases); }
 const std::vector<std::string>& SphinxDecoder::unheardPhrases() const { return impl_->grammar.unheard(); }
 const std::vector<std::string>& SphinxDecoder::unknownWords() const { return impl_->grammar.unknownWords(); }
+const std::vector<std::string>& SphinxDecoder::longPhrases() const { return impl_->grammar.tooLong(); }
 std::size_t SphinxDecoder::hearablePhraseCount() const { return impl_->grammar.hearable(); }
 
 int SphinxDecoder::phraseIndexOf(const std::string& spoken) const {

@@ -101,12 +101,14 @@ public:
     SphinxDecoder& operator=(const SphinxDecoder&) = delete;
 
     // Replaces the grammar. Any utterance in progress is dropped. Phrases
-    // with a word the dictionary lacks are left out (see unheardPhrases());
+    // with a word that cannot be pronounced are left out (see unheardPhrases());
     // phrases that normalise to the same words answer as the first of them.
     void setPhrases(const std::vector<std::string>& phrases);
 
     const std::vector<std::string>& unheardPhrases() const;
     const std::vector<std::string>& unknownWords() const;  // lower case, file order
+    // Phrases left out for having more than PhraseGrammar::kMaxWords words.
+    const std::vector<std::string>& longPhrases() const;
     std::size_t hearablePhraseCount() const;
     // The phrase index that hearing these words reports (normalised the way
     // phrases are), or -1 when no phrase of the grammar consists of them.

@@ -71,6 +71,10 @@ const std::vector<std::string>& SphinxRecognizer::unknownWords() const {
     return decoder_ ? decoder_->unknownWords() : none_;
 }
 
+const std::vector<std::string>& SphinxRecognizer::longPhrases() const {
+    return decoder_ ? decoder_->longPhrases() : none_;
+}
+
 std::uint64_t SphinxRecognizer::samplesConsumed() const { return decoder_ ? decoder_->samplesConsumed() : 0; }
 
 }  // namespace qm

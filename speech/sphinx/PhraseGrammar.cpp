@@ -205,28 +205,70 @@ int PhraseGrammar::indexOfText(const std::string& spoken, ps_decoder_t* ps) cons
 // Built without the library's word and transition helpers: each of them
 // searches linearly (the word list by name, every transition for each word
 // with another pronunciation), which made a table of tens of thousands of
-// words take more than a minute to load. The result is the same graph.
+// words take more than a minute to load.
 fsg_model_t* PhraseGrammar::makeFsg(ps_decoder_t* ps, const char* name) const {
-    logmath_t* lm = ps_get_logmath(ps);
-    const float lw = cmd_ln_float32_r(ps_get_config(ps), "-lw");
-    fsg_model_t* fsg = fsg_model_init(name, lm, lw, states_);
-    fsg->start_state = 0;
-    fsg->final_state = 1;
-
     // The vocabulary: the grammar's words, then each one's other
-    // pronunciations, which the dictionary names word(2), word(3) ...
+    // pronunciations, which the dictionary names word(2), word(3) ... and
+    // the first phone of each.
     std::vector<std::string> vocab = wordList_;
     std::vector<std::vector<int>> alternates(wordList_.size());
+    std::vector<std::string> firstPhone;
+    auto firstPhoneOf = [ps](const std::string& word) -> std::string {
+        char* pron = ps_lookup_word(ps, word.c_str());
+        if (!pron) return {};
+        std::string p(pron);
+        ckd_free(pron);
+        return p.substr(0, p.find(' '));
+    };
     for (std::size_t w = 0; w < wordList_.size(); ++w) {
+        firstPhone.push_back(firstPhoneOf(wordList_[w]));
         for (int k = 2;; ++k) {
             std::string alt = wordList_[w] + "(" + std::to_string(k) + ")";
-            char* pron = ps_lookup_word(ps, alt.c_str());
-            if (!pron) break;
-            ckd_free(pron);
+            std::string phone = firstPhoneOf(alt);
+            if (phone.empty()) break;
             alternates[w].push_back(static_cast<int>(vocab.size()));
             vocab.push_back(std::move(alt));
+            firstPhone.push_back(std::move(phone));
         }
     }
+
+    // A state with thousands of successors (the start of a long table) is
+    // slow for the library, whose per-state table of successors has a fixed
+    // number of hash buckets. Such a state leads through empty arcs to one
+    // state per first phone, which takes over its words: the same phrases
+    // and scores, and the same tree of phones leaving it, since the words
+    // leaving a state share their phones from the first one on.
+    constexpr int kMaxSuccessors = 64;
+    std::vector<int> successors(static_cast<std::size_t>(states_), 0);
+    for (const Arc& a : arcs_)
+        if (a.to != 1) ++successors[static_cast<std::size_t>(a.from)];
+    int nStates = states_;
+    std::unordered_map<std::string, int> phoneState;  // "state phone" -> its state
+    std::vector<std::pair<int, int>> nullArcs;
+    auto home = [&](int from, int wid) {
+        if (successors[static_cast<std::size_t>(from)] <= kMaxSuccessors) return from;
+        auto [it, fresh] = phoneState.emplace(std::to_string(from) + ' ' + firstPhone[static_cast<std::size_t>(wid)], nStates);
+        if (fresh) nullArcs.emplace_back(from, nStates++);
+        return it->second;
+    };
+    struct Placed {
+        int from, to, wid;
+    };
+    std::vector<Placed> placed;  // base arcs in order, then the alternates word by word, as the search adds them
+    std::vector<std::vector<std::size_t>> arcsOfWord(wordList_.size());
+    for (std::size_t i = 0; i < arcs_.size(); ++i) {
+        placed.push_back({home(arcs_[i].from, arcs_[i].word), arcs_[i].to, arcs_[i].word});
+        arcsOfWord[static_cast<std::size_t>(arcs_[i].word)].push_back(i);
+    }
+    for (std::size_t w = 0; w < wordList_.size(); ++w)
+        for (int alt : alternates[w])
+            for (std::size_t i : arcsOfWord[w]) placed.push_back({home(arcs_[i].from, alt), arcs_[i].to, alt});
+
+    logmath_t* lm = ps_get_logmath(ps);
+    const float lw = cmd_ln_float32_r(ps_get_config(ps), "-lw");
+    fsg_model_t* fsg = fsg_model_init(name, lm, lw, nStates);
+    fsg->start_state = 0;
+    fsg->final_state = 1;
     // Room for the silence and filler words that the search adds.
     fsg->n_word = static_cast<int32>(vocab.size());
     fsg->n_word_alloc = fsg->n_word + 10;
@@ -238,38 +280,37 @@ fsg_model_t* PhraseGrammar::makeFsg(ps_decoder_t* ps, const char* name) const {
     for (const auto& alts : alternates)
         for (int a : alts) bitvec_set(fsg->altwords, a);
 
+    for (const auto& [from, to] : nullArcs) fsg_model_null_trans_add(fsg, from, to, 0);
     // Flat arcs: a long list must not make each phrase less likely than
     // the phone loop, or rejection would depend on the list's length.
     // Each arc goes to the front of its state pair's list, as the library
-    // puts it, so that the search meets the arcs in the same order; but
-    // without the library's scan for a duplicate, since the words on the
-    // arcs of one state pair are distinct by construction.
-    auto addArc = [fsg](int from, int to, int wid) {
-        glist_t list = fsg_model_trans(fsg, from, to);
+    // puts it; but without the library's scan for a duplicate, since the
+    // words on the arcs of one state pair are distinct by construction.
+    std::vector<char> hasList(static_cast<std::size_t>(nStates), 0);  // pairs (state, final) made
+    for (const Placed& a : placed) {
+        // An arc to an inner state is the only base arc between its two
+        // states; otherwise look the pair's list up.
+        glist_t list = nullptr;
+        if (a.to == fsg->final_state) {
+            if (hasList[static_cast<std::size_t>(a.from)]) list = fsg_model_trans(fsg, a.from, a.to);
+            hasList[static_cast<std::size_t>(a.from)] = 1;
+        } else if (fsg_model_is_alt(fsg, a.wid)) {
+            list = fsg_model_trans(fsg, a.from, a.to);
+        }
         if (!list) {
-            fsg_model_trans_add(fsg, from, to, 0, wid);
-            return;
+            fsg_model_trans_add(fsg, a.from, a.to, 0, a.wid);
+            continue;
         }
         auto* link = static_cast<fsg_link_t*>(listelem_malloc(fsg->link_alloc));
-        link->from_state = from;
-        link->to_state = to;
+        link->from_state = a.from;
+        link->to_state = a.to;
         link->logs2prob = 0;
-        link->wid = wid;
+        link->wid = a.wid;
         // The list's head is what the state's table points to: put the new
         // link after it, then swap the two.
         gnode_t* second = glist_insert_ptr(list, link);
         std::swap(list->data.ptr, second->data.ptr);
-    };
-    std::vector<std::vector<std::size_t>> arcsOfWord(wordList_.size());
-    for (std::size_t i = 0; i < arcs_.size(); ++i) {
-        const Arc& a = arcs_[i];
-        addArc(a.from, a.to, a.word);
-        arcsOfWord[static_cast<std::size_t>(a.word)].push_back(i);
     }
-    // Then the other pronunciations, word by word, as the search would.
-    for (std::size_t w = 0; w < wordList_.size(); ++w)
-        for (int alt : alternates[w])
-            for (std::size_t i : arcsOfWord[w]) addArc(arcs_[i].from, arcs_[i].to, alt);
     return fsg;
 }
 

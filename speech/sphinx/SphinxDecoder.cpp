@@ -199,14 +199,15 @@ struct SphinxDecoder::Impl {
         if (grammar.empty()) return;  // nothing can be heard: stay deaf
 
         fsg_model_t* fsg = grammar.makeFsg(ps.get(), "phrases");
-        const std::string previous = searchName;
+        // The old search goes before the new one is built, so that a large
+        // table is not held twice.
+        if (!searchName.empty()) ps_unset_search(ps.get(), searchName.c_str());
         searchName = "phrases" + std::to_string(++generation);
         const int rc = ps_set_fsg(ps.get(), searchName.c_str(), fsg);
         fsg_model_free(fsg);
         if (rc < 0) throw SphinxError("speech engine: the phrase grammar could not be built");
         if (ps_set_search(ps.get(), searchName.c_str()) < 0)
             throw SphinxError("speech engine: the phrase grammar could not be selected");
-        if (!previous.empty()) ps_unset_search(ps.get(), previous.c_str());
         grammarReady = true;
         startUtterance();
     }

@@ -92,7 +92,11 @@ bool wordsOfToken(ps_decoder_t* ps, const std::string& typed, std::vector<std::s
     if (lookup(ps, lowered(typed), out)) return true;
     // Longer than any word or number anyone reads out in one go.
     if (typed.size() > kMaxTokenLength) return false;
-    const std::vector<SpokenWord> spoken = pronouncer().spell(typed);
+    // Every edit reloads the table: each token is read out once per run.
+    static std::unordered_map<std::string, std::vector<SpokenWord>> said;
+    auto found = said.find(typed);
+    if (found == said.end()) found = said.emplace(typed, pronouncer().spell(typed)).first;
+    const std::vector<SpokenWord>& spoken = found->second;
     if (spoken.empty()) return false;
     std::vector<std::string> words;
     for (const SpokenWord& sw : spoken) {

@@ -48,12 +48,15 @@ int main(int argc, char** argv) {
     }
     for (const auto& w : recognizer.unknownWords()) std::cerr << "quillmere-hear: unknown word: " << w << "\n";
     for (const auto& p : recognizer.unheardPhrases()) std::cerr << "quillmere-hear: cannot hear phrase: " << p << "\n";
+    for (const auto& p : recognizer.longPhrases())
+        std::cerr << "quillmere-hear: phrase too long to hear: " << p.substr(0, 60) << "\n";
 
     const Clip* current = nullptr;
     std::uint64_t fileStart = 0;
     qm::RecognizerEvents events;
     events.PhraseFinish = [&](std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                               const std::string& phrase, const std::string&, std::int32_t) {
+        if (phrase.empty()) return;  // speech that was refused: nothing was heard
         const std::uint64_t ms = (recognizer.samplesConsumed() - fileStart) / 16;
         std::cout << current->path << '\t' << ms << '\t' << phrase << '\n' << std::flush;
     };

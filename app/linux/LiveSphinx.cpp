@@ -3,6 +3,7 @@
 #include "QtDesktop.h"
 #include "UnheardPhrases.h"
 
+#include "speech/sphinx/PhraseGrammar.h"
 #include "speech/sphinx/PulseCapture.h"
 #include "speech/sphinx/SphinxRecognizer.h"
 
@@ -69,7 +70,8 @@ public:
 private:
     void tellAboutUnheardPhrases()
     {
-        const std::string text = UnheardPhrasesMessage(engine_.unheardPhrases(), engine_.unknownWords());
+        const std::string text = UnheardPhrasesMessage(engine_.unheardPhrases(), engine_.unknownWords(), engine_.longPhrases(),
+                                                        sphinx::PhraseGrammar::kMaxWords);
         // The reload's retry may load twice; the user is told once.
         if (text.empty() || telling_)
             return;

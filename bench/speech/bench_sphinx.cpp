@@ -1,6 +1,7 @@
 // Speech engine costs: reloading the grammar (Deactivate, GrammarFromFile,
-// Activate) at several list sizes, and listening to a stream of speech and
-// pauses with 30 phrases, reported as a real-time factor of one core.
+// Activate) at several list sizes, over a hundred words or over tens of
+// thousands, and listening to a stream of speech and pauses with 30 phrases,
+// reported as a real-time factor of one core.
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxRecognizer.h"
 
@@ -54,6 +55,67 @@ void BM_GrammarReload(benchmark::State& state) {
     state.counters["phrases"] = static_cast<double>(state.range(0));
 }
 BENCHMARK(BM_GrammarReload)->Arg(100)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// Every 3rd plain word of the dictionary, 40,009 of them (a count that does
+// not let the word windows below repeat).
+const std::vector<std::string>& dictionaryWords() {
+    static const std::vector<std::string> words = [] {
+        std::vector<std::string> all;
+        std::ifstream dict(std::string(qm::SphinxRecognizer::kDefaultModelDir) + "/cmudict-en-us.dict");
+        std::string line;
+        for (std::size_t n = 0; std::getline(dict, line); ++n) {
+            const std::string w = line.substr(0, line.find(' '));
+            if (n % 3 == 0 && !w.empty() && w.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos)
+                all.push_back(w);
+            if (all.size() == 40009) break;
+        }
+        return all;
+    }();
+    return words;
+}
+
+// Phrases of two and three words taken in turn from the word list, so that
+// 32,767 phrases use every one of its 40,009 words about twice.
+std::string writeManyWords(std::size_t count) {
+    const auto& words = dictionaryWords();
+    const std::string path = (std::filesystem::temp_directory_path() / ("qm_bench_vocab_" + std::to_string(count) + ".txt")).string();
+    std::ofstream out(path, std::ios::binary);
+    out << "[Grammar]\r\n";
+    std::size_t slot = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        out << "<start>=";
+        const std::size_t len = 2 + i % 2;
+        for (std::size_t k = 0; k < len; ++k, ++slot) out << (k ? " " : "") << words[slot % words.size()];
+        out << "\r\n";
+    }
+    return path;
+}
+
+// Peak resident memory since the last reset, in MB.
+void resetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+double peakMemoryMb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+void BM_GrammarReloadLargeVocabulary(benchmark::State& state) {
+    const std::string words = writeManyWords(static_cast<std::size_t>(state.range(0)));
+    qm::SphinxRecognizer rec;
+    rec.GrammarFromFile(words);
+    resetPeakMemory();
+    for (auto _ : state) {
+        rec.Deactivate();
+        rec.GrammarFromFile(words);
+        rec.Activate();
+    }
+    state.counters["phrases"] = static_cast<double>(state.range(0));
+    state.counters["peak_MB"] = peakMemoryMb();
+    if (!rec.unheardPhrases().empty()) state.SkipWithError("some phrases were left out");
+}
+BENCHMARK(BM_GrammarReloadLargeVocabulary)->Arg(100)->Arg(1000)->Arg(32767)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // QM_BENCH_STREAM names a 16 kHz mono WAV of speech with pauses (the bench
 // script makes one); real-time factor = CPU seconds / audio seconds.

@@ -297,10 +297,12 @@ struct SapiRecognizer::Engine {
             fail("the speech recognizer cannot start", hr);
         if (FAILED(hr = context->SetNotifyWindowMessage(window.hwnd, kEngineEvents, 0, 0)))
             fail("the speech recognizer's events cannot be received", hr);
-        // A false recognition is not reported: only phrases of the grammar are.
-        // The end of the sound stream while listening means the microphone
-        // went away (unplugged, blocked by privacy settings).
-        const ULONGLONG interest = SPFEI(SPEI_PHRASE_START) | SPFEI(SPEI_RECOGNITION) | SPFEI(SPEI_END_SR_STREAM);
+        // A false recognition ends what phrase-started began, as the empty
+        // phrase: the indicator goes and nothing runs. The end of the sound
+        // stream while listening means the microphone went away (unplugged,
+        // blocked by privacy settings).
+        const ULONGLONG interest = SPFEI(SPEI_PHRASE_START) | SPFEI(SPEI_RECOGNITION) |
+                                   SPFEI(SPEI_FALSE_RECOGNITION) | SPFEI(SPEI_END_SR_STREAM);
         if (FAILED(hr = context->SetInterest(interest, interest)))
             fail("the speech recognizer's events cannot be received", hr);
     }
@@ -465,11 +467,18 @@ void SapiRecognizer::deliverEvents()
             }
             break;
         case SPEI_RECOGNITION:
-            if (auto index = engine_->phraseIndex(ev.e); index && *index < phrases_.size() && events_.PhraseFinish) {
-                const std::string phrase = phrases_[*index];
-                events_.PhraseFinish(0, 0, 0, 0, 0, phrase, std::string(), 0);
+        case SPEI_FALSE_RECOGNITION: {
+            // A recognition that names no phrase of this grammar is refused
+            // speech too.
+            std::string phrase;
+            if (ev.e.eEventId == SPEI_RECOGNITION) {
+                if (auto index = engine_->phraseIndex(ev.e); index && *index < phrases_.size())
+                    phrase = phrases_[*index];
             }
+            if (events_.PhraseFinish)
+                events_.PhraseFinish(0, 0, 0, 0, 0, phrase, std::string(), 0);
             break;
+        }
         default:
             break;
         }

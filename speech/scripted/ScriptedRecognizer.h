@@ -21,6 +21,9 @@ public:
     void failNext(Op op, int times = 1);
     // Raises phrase-started, then phrase-finished with the phrase, when listening.
     void say(const std::string& phrase);
+    // Speech that the engine refuses: phrase-started, then phrase-finished
+    // with the empty phrase, when listening.
+    void refuse() { say(std::string()); }
 
     bool listening() const { return listening_; }
     const std::vector<std::string>& grammar() const { return grammar_; }

@@ -44,13 +44,6 @@ DecoderOptions defaultDecoderOptions() {
 
 namespace {
 
-bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-// Characters that may stay at the edge of a word: letters, digits and bytes
-// of multi-byte UTF-8 sequences (which the dictionary will not know, so they
-// end up reported as unknown words rather than silently dropped).
-bool isWordEdge(unsigned char c) { return std::isalnum(c) != 0 || c >= 0x80; }
-
 // PocketSphinx reports an alternative pronunciation as word(2).
 std::string baseWord(std::string_view w) {
     if (!w.empty() && w.back() == ')') {
@@ -91,25 +84,6 @@ PsPtr makeDecoder(std::vector<std::pair<std::string, std::string>> args) {
 
 }  // namespace
 
-std::vector<std::string> normalisePhrase(const std::string& phrase) {
-    std::vector<std::string> words;
-    std::size_t i = 0;
-    while (i < phrase.size()) {
-        while (i < phrase.size() && isBlank(static_cast<unsigned char>(phrase[i]))) ++i;
-        std::size_t start = i;
-        while (i < phrase.size() && !isBlank(static_cast<unsigned char>(phrase[i]))) ++i;
-        std::size_t end = i;
-        while (start < end && !isWordEdge(static_cast<unsigned char>(phrase[start]))) ++start;
-        while (end > start && !isWordEdge(static_cast<unsigned char>(phrase[end - 1]))) --end;
-        if (start == end) continue;
-        std::string w = phrase.substr(start, end - start);
-        for (char& c : w)
-            if (static_cast<unsigned char>(c) < 0x80) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        words.push_back(std::move(w));
-    }
-    return words;
-}
-
 // The 39 phones of the dictionary. Each becomes a one-phone "word" of the
 // rival decoder's free phone loop: whatever the phrases do not explain
 // better than arbitrary phones is rejected.
@@ -124,11 +98,7 @@ struct SphinxDecoder::Impl {
     PsPtr ps;
     PsPtr rival;
 
-    std::vector<std::string> unheard;
-    std::vector<std::string> unknown;
-    std::unordered_map<std::string, std::size_t> byWords;  // normalised words -> first phrase index
-    std::vector<std::string> texts;                         // original phrase texts
-    std::size_t hearable = 0;
+    PhraseGrammar grammar;
     std::string searchName;
     int generation = 0;
 
@@ -139,6 +109,7 @@ struct SphinxDecoder::Impl {
 
     SpeechStarted speechStarted;
     PhraseAccepted phraseAccepted;
+    PhraseRefused phraseRefused;
     UtteranceObserver observer;
 
     explicit Impl(DecoderOptions o) : options(std::move(o)) {
@@ -225,122 +196,23 @@ struct SphinxDecoder::Impl {
         return n;
     }
 
-    bool known(const std::string& w) {
-        char* pron = ps_lookup_word(ps.get(), w.c_str());
-        if (!pron) return false;
-        ckd_free(pron);
-        return true;
-    }
-
-    // Splits one normalised token into dictionary words: as is when the
-    // dictionary knows it, else at inner hyphens, dots and underscores
-    // ("e-mail" -> e mail). Returns false when some part is unknown.
-    bool lookup(const std::string& token, std::vector<std::string>& out) {
-        if (known(token)) {
-            out.push_back(token);
-            return true;
-        }
-        std::vector<std::string> parts;
-        std::string cur;
-        for (char c : token) {
-            if (c == '-' || c == '.' || c == '_') {
-                if (!cur.empty()) parts.push_back(std::move(cur));
-                cur.clear();
-            } else {
-                cur += c;
-            }
-        }
-        if (!cur.empty()) parts.push_back(std::move(cur));
-        if (parts.size() < 2) return false;
-        for (const auto& p : parts)
-            if (!known(p)) return false;
-        out.insert(out.end(), parts.begin(), parts.end());
-        return true;
-    }
-
     void setPhrases(const std::vector<std::string>& list) {
         abandonUtterance();
-        unheard.clear();
-        unknown.clear();
-        byWords.clear();
-        texts = list;
-        hearable = 0;
-
-        // Word table local to this grammar and a prefix tree over phrases,
-        // so that phrases sharing their opening words share states.
-        std::unordered_map<std::string, int> wordIds;
-        std::vector<std::string> wordList;
-        std::unordered_set<std::string> unknownSeen;
-        struct Arc { int from, to, word; };
-        std::vector<Arc> arcs;
-        std::unordered_map<std::uint64_t, int> inner;   // (state, word) -> next state
-        std::unordered_set<std::uint64_t> finalArcs;    // (state, word) -> final
-        const int start = 0, final_ = 1;
-        int nStates = 2;
-        auto key = [](int s, int w) { return (static_cast<std::uint64_t>(s) << 32) | static_cast<std::uint32_t>(w); };
-
-        for (std::size_t idx = 0; idx < list.size(); ++idx) {
-            std::vector<std::string> words;
-            bool ok = true;
-            for (const auto& tok : normalisePhrase(list[idx])) {
-                if (!lookup(tok, words)) {
-                    ok = false;
-                    if (unknownSeen.insert(tok).second) unknown.push_back(tok);
-                }
-            }
-            if (!ok || words.empty()) {
-                unheard.push_back(list[idx]);
-                continue;
-            }
-            ++hearable;
-            std::string joined;
-            for (const auto& w : words) {
-                if (!joined.empty()) joined += ' ';
-                joined += w;
-            }
-            // Same words as an earlier phrase: heard as that one.
-            if (!byWords.emplace(joined, idx).second) continue;
-            int s = start;
-            for (std::size_t i = 0; i < words.size(); ++i) {
-                auto [it, fresh] = wordIds.emplace(words[i], static_cast<int>(wordList.size()));
-                if (fresh) wordList.push_back(words[i]);
-                const int w = it->second;
-                if (i + 1 == words.size()) {
-                    if (finalArcs.insert(key(s, w)).second) arcs.push_back({s, final_, w});
-                } else {
-                    auto [nx, made] = inner.emplace(key(s, w), nStates);
-                    if (made) {
-                        arcs.push_back({s, nStates, w});
-                        ++nStates;
-                    }
-                    s = nx->second;
-                }
-            }
-        }
+        grammar = PhraseGrammar(list, ps.get());
 
         grammarReady = false;
-        if (byWords.empty()) return;  // nothing can be heard: stay deaf
+        if (grammar.empty()) return;  // nothing can be heard: stay deaf
 
-        logmath_t* lm = ps_get_logmath(ps.get());
-        const float lw = cmd_ln_float32_r(ps_get_config(ps.get()), "-lw");
-        fsg_model_t* fsg = fsg_model_init("phrases", lm, lw, nStates);
-        fsg->start_state = start;
-        fsg->final_state = final_;
-        // Flat arcs: a long list must not make each phrase less likely than
-        // the phone loop, or rejection would depend on the list's length.
-        for (const Arc& a : arcs) {
-            const int wid = fsg_model_word_add(fsg, wordList[static_cast<std::size_t>(a.word)].c_str());
-            fsg_model_trans_add(fsg, a.from, a.to, 0, wid);
-        }
-
-        const std::string previous = searchName;
+        fsg_model_t* fsg = grammar.makeFsg(ps.get(), "phrases");
+        // The old search goes before the new one is built, so that a large
+        // table is not held twice.
+        if (!searchName.empty()) ps_unset_search(ps.get(), searchName.c_str());
         searchName = "phrases" + std::to_string(++generation);
         const int rc = ps_set_fsg(ps.get(), searchName.c_str(), fsg);
         fsg_model_free(fsg);
         if (rc < 0) throw SphinxError("speech engine: the phrase grammar could not be built");
         if (ps_set_search(ps.get(), searchName.c_str()) < 0)
             throw SphinxError("speech engine: the phrase grammar could not be selected");
-        if (!previous.empty()) ps_unset_search(ps.get(), previous.c_str());
         grammarReady = true;
         startUtterance();
     }
@@ -387,8 +259,7 @@ struct SphinxDecoder::Impl {
             if (first) r.edgeFramesPerPhone = std::min(perPhone(first), perPhone(last));
         }
         if (r.phraseFrames > 0) r.phraseAscrPerFrame = r.phraseAscr / r.phraseFrames;
-        if (auto found = byWords.find(words); found != byWords.end())
-            r.phraseIndex = static_cast<int>(found->second);
+        r.phraseIndex = grammar.indexOfWords(words);
         r.accepted = r.phraseIndex >= 0;
         if (rival) {
             ps_get_hyp(rival.get(), &r.rivalScore);
@@ -406,9 +277,11 @@ struct SphinxDecoder::Impl {
         }
 
         if (observer) observer(r);
-        if (r.accepted && phraseAccepted) {
+        if (r.accepted) {
             const auto idx = static_cast<std::size_t>(r.phraseIndex);
-            phraseAccepted(idx, texts[idx]);
+            if (phraseAccepted) phraseAccepted(idx, grammar.text(idx));
+        } else if (phraseRefused) {
+            phraseRefused();
         }
     }
 
@@ -451,24 +324,17 @@ SphinxDecoder::~SphinxDecoder() {
 }
 
 void SphinxDecoder::setPhrases(const std::vector<std::string>& phrases) { impl_->setPhrases(phrases); }
-const std::vector<std::string>& SphinxDecoder::unheardPhrases() const { return impl_->unheard; }
-const std::vector<std::string>& SphinxDecoder::unknownWords() const { return impl_->unknown; }
-std::size_t SphinxDecoder::hearablePhraseCount() const { return impl_->hearable; }
+const std::vector<std::string>& SphinxDecoder::unheardPhrases() const { return impl_->grammar.unheard(); }
+const std::vector<std::string>& SphinxDecoder::unknownWords() const { return impl_->grammar.unknownWords(); }
+const std::vector<std::string>& SphinxDecoder::longPhrases() const { return impl_->grammar.tooLong(); }
+std::size_t SphinxDecoder::hearablePhraseCount() const { return impl_->grammar.hearable(); }
 
 int SphinxDecoder::phraseIndexOf(const std::string& spoken) const {
-    std::vector<std::string> words;
-    for (const auto& tok : normalisePhrase(spoken))
-        if (!impl_->lookup(tok, words)) return -1;
-    std::string joined;
-    for (const auto& w : words) {
-        if (!joined.empty()) joined += ' ';
-        joined += w;
-    }
-    const auto found = impl_->byWords.find(joined);
-    return found == impl_->byWords.end() ? -1 : static_cast<int>(found->second);
+    return impl_->grammar.indexOfText(spoken, impl_->ps.get());
 }
 void SphinxDecoder::onSpeechStarted(SpeechStarted cb) { impl_->speechStarted = std::move(cb); }
 void SphinxDecoder::onPhraseAccepted(PhraseAccepted cb) { impl_->phraseAccepted = std::move(cb); }
+void SphinxDecoder::onPhraseRefused(PhraseRefused cb) { impl_->phraseRefused = std::move(cb); }
 void SphinxDecoder::onUtterance(UtteranceObserver cb) { impl_->observer = std::move(cb); }
 void SphinxDecoder::process(const std::int16_t* pcm, std::size_t count) { impl_->process(pcm, count); }
 

@@ -3,6 +3,8 @@
 // 16-bit PCM and callbacks fire from inside process()/finish().
 #pragma once
 
+#include "speech/sphinx/PhraseGrammar.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -82,15 +84,11 @@ struct UtteranceReport {
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
 };
 
-// Splits a phrase on blanks into lower-case words with punctuation trimmed
-// from both ends of each word ("Open, Notepad!" -> open notepad). Words that
-// are only punctuation vanish.
-std::vector<std::string> normalisePhrase(const std::string& phrase);
-
 class SphinxDecoder {
 public:
     using SpeechStarted = std::function<void()>;
     using PhraseAccepted = std::function<void(std::size_t index, const std::string& phrase)>;
+    using PhraseRefused = std::function<void()>;
     using UtteranceObserver = std::function<void(const UtteranceReport&)>;
 
     // Loads the acoustic model and dictionary (the slow part, done once).
@@ -103,12 +101,14 @@ public:
     SphinxDecoder& operator=(const SphinxDecoder&) = delete;
 
     // Replaces the grammar. Any utterance in progress is dropped. Phrases
-    // with a word the dictionary lacks are left out (see unheardPhrases());
+    // with a word that cannot be pronounced are left out (see unheardPhrases());
     // phrases that normalise to the same words answer as the first of them.
     void setPhrases(const std::vector<std::string>& phrases);
 
     const std::vector<std::string>& unheardPhrases() const;
     const std::vector<std::string>& unknownWords() const;  // lower case, file order
+    // Phrases left out for having more than PhraseGrammar::kMaxWords words.
+    const std::vector<std::string>& longPhrases() const;
     std::size_t hearablePhraseCount() const;
     // The phrase index that hearing these words reports (normalised the way
     // phrases are), or -1 when no phrase of the grammar consists of them.
@@ -116,6 +116,8 @@ public:
 
     void onSpeechStarted(SpeechStarted cb);
     void onPhraseAccepted(PhraseAccepted cb);
+    // An utterance whose start was reported closed without a phrase.
+    void onPhraseRefused(PhraseRefused cb);
     void onUtterance(UtteranceObserver cb);
 
     // Consumes audio; callbacks fire when the detector sees speech start and

@@ -51,6 +51,11 @@ void SphinxRecognizer::GrammarFromFile(const std::string& path) {
             decoder_->onPhraseAccepted([this](std::size_t, const std::string& phrase) {
                 if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, phrase, std::string(), 0);
             });
+            // Speech that is not a phrase still ends what phrase-started
+            // began: the empty phrase hides the indicator and runs nothing.
+            decoder_->onPhraseRefused([this] {
+                if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, std::string(), std::string(), 0);
+            });
         }
         loaded_ = false;
         decoder_->setPhrases(phrases);
@@ -85,6 +90,10 @@ const std::vector<std::string>& SphinxRecognizer::unheardPhrases() const {
 
 const std::vector<std::string>& SphinxRecognizer::unknownWords() const {
     return decoder_ ? decoder_->unknownWords() : none_;
+}
+
+const std::vector<std::string>& SphinxRecognizer::longPhrases() const {
+    return decoder_ ? decoder_->longPhrases() : none_;
 }
 
 std::uint64_t SphinxRecognizer::samplesConsumed() const { return decoder_ ? decoder_->samplesConsumed() : 0; }

@@ -34,9 +34,11 @@ public:
 
     bool active() const { return active_; }
     // From the last GrammarFromFile(): phrases that cannot be heard because a
-    // word is missing from the dictionary, and those words.
+    // word cannot be pronounced, and those words; phrases too long to be a
+    // spoken command.
     const std::vector<std::string>& unheardPhrases() const;
     const std::vector<std::string>& unknownWords() const;
+    const std::vector<std::string>& longPhrases() const;
     // Samples consumed while active since construction.
     std::uint64_t samplesConsumed() const;
 

@@ -13,11 +13,11 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 # words.txt as the program writes it: CR LF lines, a header, phrases after
-# "<start>=", one phrase whose word the dictionary lacks.
+# "<start>=", one phrase whose word cannot be pronounced (Cyrillic letters).
 {
     printf '[Grammar]\r\nlangid=1033\r\n'
     while IFS= read -r p; do printf '<start>=%s\r\n' "$p"; done < "$here/phrases.txt"
-    printf '<start>=zorblify everything\r\n'
+    printf '<start>=open \xd0\x9f\xd0\xbe\xd1\x87\xd1\x82\xd0\xb0\r\n'
 } > words.txt
 
 # --- One long stream: every phrase once, with out-of-vocabulary sentences
@@ -57,8 +57,8 @@ cut -f1 out.tsv | sort -u | grep -qx stream.wav || fail "stream: file column"
 len_ms=$(( $(soxi -s stream.wav) / 16 ))
 awk -F'\t' -v len="$len_ms" 'NR>1 && $2<=prev {bad=1} $2>len {bad=1} {prev=$2} END{exit bad}' out.tsv \
     || fail "stream: positions not increasing within ${len_ms} ms: $(cut -f2 out.tsv | tr '\n' ' ')"
-grep -q 'unknown word: zorblify' err.txt || fail "unknown word not reported: $(cat err.txt)"
-grep -q 'zorblify everything' err.txt || fail "unheard phrase not reported"
+grep -q 'unknown word: Почта' err.txt || fail "unknown word not reported: $(cat err.txt)"
+grep -q 'cannot hear phrase: open Почта' err.txt || fail "unheard phrase not reported"
 
 # --- Separate files are separate streams; noise and silence alone say nothing.
 noise whitenoise 2 0.1 white.wav

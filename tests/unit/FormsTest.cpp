@@ -95,6 +95,31 @@ TEST(Forms, SpokenPhrasesRunThroughTheMainWindow)
     EXPECT_FALSE(app.f1().Image1.Visible());
 }
 
+TEST(Forms, RefusedSpeechHidesTheIndicatorAndRunsNothing)
+{
+    App app;
+    app.started();
+    app.sr.say("next");
+    ASSERT_EQ(app.f1().List3.ListIndex(), 1);
+    bool shown = false;
+    app.f1().Image1.setVisible(false);
+    RecognizerEvents events;
+    events.PhraseStart = [&](int32_t a, int32_t b) {
+        app.f1().DirectSR1_PhraseStart(a, b);
+        shown = app.f1().Image1.Visible();
+    };
+    events.PhraseFinish = [&](int32_t a1, int32_t a2, int32_t a3, int32_t a4, int32_t a5, const std::string& p,
+                              const std::string& a7, int32_t a8) { app.f1().DirectSR1_PhraseFinish(a1, a2, a3, a4, a5, p, a7, a8); };
+    app.sr.setEvents(events);
+    app.sr.refuse();
+    EXPECT_TRUE(shown) << "phrase-started showed the indicator";
+    EXPECT_FALSE(app.f1().Image1.Visible());
+    EXPECT_EQ(app.f1().List1.ListIndex(), -1);
+    EXPECT_EQ(app.f1().List2.ListIndex(), -1);
+    EXPECT_EQ(app.f1().List3.ListIndex(), -1);
+    EXPECT_EQ(app.player.codes, std::vector<int32_t>{40048}) << "only the phrase said before ran";
+}
+
 TEST(Forms, SaveWritesTheEntryAndReloads)
 {
     App app;

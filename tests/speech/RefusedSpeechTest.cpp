@@ -1,0 +1,58 @@
+// Speech that the PocketSphinx engine refuses, heard through the main
+// window: phrase-started shows the indicator, and the refusal hides it
+// again without running anything.
+#include "FakeBackends.h"
+#include "FakeDesktop.h"
+#include "FakeFrontEnd.h"
+#include "Form1.h"
+#include "SpeechClips.h"
+#include "TestFolder.h"
+#include "WindowSet.h"
+#include "speech/sphinx/SphinxRecognizer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace qm;
+
+TEST(RefusedSpeech, LeavesTheIndicatorHiddenOnThePocketSphinxEngine) {
+    test::TestFolder dir;
+    dir.write("words.txt", "[Grammer]\r\ntype=cfg\r\n[<start>]\r\n<start>=play music\r\n<start>=go back\r\n\r\n");
+    dir.write("dirs.txt", "String holder\r\n\r\nString holder\r\n\r\n");
+    dir.write("desc.txt", "Play\r\n\r\nPrevious Track\r\n\r\n");
+    FakeDesktop desktop{dir.dir()};
+    FakeFrontEnd frontEnd;
+    SphinxRecognizer sr;
+    FakePlayer player;
+    FakeSession session;
+    WindowSet set{{desktop, frontEnd, sr, player, session}};
+    ASSERT_TRUE(set.start());
+    Image& indicator = set.form1().Image1;
+
+    test::SpeechClips clips;
+    // Each clip as the microphone delivers it, 100 ms at a time; whether the
+    // indicator showed on the way, and how it was left.
+    auto hear = [&](const std::vector<std::int16_t>& pcm) {
+        bool shown = false;
+        for (std::size_t at = 0; at < pcm.size(); at += 1600) {
+            sr.feed(pcm.data() + at, std::min<std::size_t>(1600, pcm.size() - at));
+            shown = shown || indicator.Visible();
+        }
+        sr.finish();
+        return shown;
+    };
+
+    for (const char* other : {"the weather is nice today", "where did I put my keys"}) {
+        EXPECT_TRUE(hear(clips.say(other))) << other << ": the engine heard speech start";
+        EXPECT_FALSE(indicator.Visible()) << other;
+        EXPECT_TRUE(player.codes.empty()) << other;
+        EXPECT_EQ(set.form1().List1.ListIndex(), -1) << other;
+    }
+    // The engine still hears its phrases afterwards.
+    EXPECT_TRUE(hear(clips.say("play music")));
+    EXPECT_FALSE(indicator.Visible());
+    EXPECT_EQ(player.codes, std::vector<int32_t>{40045});
+}
+
+}  // namespace

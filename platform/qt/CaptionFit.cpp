@@ -37,7 +37,7 @@ QRect uncovered(const QWidget& w)
             // Only what covers the widget's middle row can cover its text.
             const QRect o = other->geometry();
             const int middle = r.center().y();
-            if (o.top() <= middle && o.bottom() >= middle && o.right() >= r.left() && o.left() > r.left())
+            if (o.top() <= middle && o.bottom() >= middle && o.left() > r.left() && o.left() <= r.right())
                 r.setRight(o.left() - 1);
         }
     }
@@ -65,7 +65,10 @@ QRect optionTextRect(const QRadioButton& button, const QRect& area)
     QStyleOptionButton opt;
     opt.initFrom(&button);
     opt.rect = area;
-    return button.style()->subElementRect(QStyle::SE_RadioButtonContents, &opt, &button);
+    const QStyle* style = button.style();
+    const int mark = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, &opt, &button) +
+                     style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &opt, &button);
+    return area.adjusted(mark, 0, 0, 0);
 }
 
 } // namespace
@@ -85,7 +88,7 @@ bool CaptionFits(const QWidget& widget)
         QStyleOptionButton opt;
         opt.initFrom(button);
         opt.rect = area;
-        const QRect text = button->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, button);
+        const QRect text = button->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, button).intersected(area);
         return inside(widget, text, button->text(), 0);
     }
     if (auto* frame = qobject_cast<const QGroupBox*>(&widget)) {

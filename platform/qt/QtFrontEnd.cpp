@@ -484,8 +484,13 @@ void QtFrontEnd::bindControl(Window& w, Control& c, QWidget* parent)
             }
             showRow(lw, list->ListIndex());
         });
-        QObject::connect(lw, &QListWidget::currentRowChanged, lw, [this, list](int row) {
-            // Only a choice of the user's: changes from the model arrive with signals blocked.
+        // Only a row the user selects: changes from the model arrive with
+        // signals blocked, and the current row that Qt gives a list when it
+        // takes the focus is not selected. Taking it for a choice would let the
+        // word list's Delete remove an entry that the user never chose.
+        QObject::connect(lw, &QListWidget::itemSelectionChanged, lw, [this, lw, list] {
+            const QList<QListWidgetItem*> chosen = lw->selectedItems();
+            const int row = chosen.isEmpty() ? -1 : lw->row(chosen.first());
             if (row >= 0 && row != list->ListIndex())
                 guarded(failed, [&] { list->userSelect(row); });
         });

@@ -5,7 +5,7 @@ QM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpocketsphinx
   pocketsphinx-en-us libpulse-dev g++-mingw-w64-i686 mingw-w64-tools)
 QM_RUN_PACKAGES=(pulseaudio-utils)
 QM_TEST_PACKAGES=(libgtest-dev libgmock-dev googletest libbenchmark-dev espeak-ng sox xvfb xdotool dbus
-  trayer pulseaudio wine wine64 wine32:i386)
+  trayer pulseaudio wine wine64 wine32:i386 openbox x11-utils)
 
 qm_missing_packages() {
   local p missing=()

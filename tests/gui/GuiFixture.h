@@ -93,7 +93,7 @@ struct Gui {
     static void clearQuit()
     {
         settle();
-        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         QCoreApplication::exec();
     }
     // Lets windows unbound by their own handlers go, as the event loop would.

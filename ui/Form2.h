@@ -11,7 +11,7 @@ class Form2 : public Form {
 public:
     explicit Form2(WindowSet& set);
 
-    Label Label1{"Label1", {-360, 0, 1455, 255}};
+    Label Label1{"Label1", {120, 0, 1455, 255}};
     Label Label4{"Label4", {2760, 0, 855, 255}};
     Label Label3{"Label3", {3600, 0, 1455, 255}};
     ListBox List1{"List1", {120, 240, 2535, 1815}};

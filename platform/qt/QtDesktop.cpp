@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -56,9 +57,7 @@ void QtDesktop::messageBox(const std::string& text)
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kAppTitle), QString::fromUtf8(text.c_str()), QMessageBox::Ok);
     // A message is shown as typed: "<b>" is three characters, not bold.
     box.setTextFormat(Qt::PlainText);
-    // The main window stays on top of others; a box under it would go unseen.
-    box.setWindowFlag(Qt::WindowStaysOnTopHint);
-    box.exec();
+    ShowAboveTheProgram(box);
 }
 
 std::string LinuxStoreDirectory()
@@ -99,6 +98,21 @@ void KeepOnTop(QWidget* w)
 void QtDesktop::makeTopmost(NativeHandle window)
 {
     KeepOnTop(widgetOf(window));
+}
+
+void ShowAboveTheProgram(QMessageBox& box)
+{
+    // The program's own windows are kept on top: a box that is not opens
+    // behind them, and the program looks frozen while the box waits unseen.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    // The window manager cuts a title wider than the box; the buttons of the
+    // title bar and a bold title font take room beside the text.
+    const QFontMetrics fm(box.font());
+    const int title = fm.horizontalAdvance(box.windowTitle()) * 5 / 4 + 6 * fm.height();
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(title, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    box.exec();
 }
 
 } // namespace qm

@@ -1,6 +1,7 @@
 #pragma once
 #include "DesktopServices.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace qm {
@@ -21,6 +22,10 @@ public:
 // position and size. The one way the program does it: the front end for a
 // topmost form's style, makeTopmost for the forms' load steps.
 void KeepOnTop(QWidget* window);
+
+// Runs a message box above the program's windows, which are kept on top
+// themselves, and wide enough for its title.
+void ShowAboveTheProgram(QMessageBox& box);
 
 // $XDG_DATA_HOME/quillmere, else ~/.local/share/quillmere; created if missing.
 std::string LinuxStoreDirectory();

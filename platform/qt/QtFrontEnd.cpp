@@ -1,7 +1,9 @@
 #include "QtFrontEnd.h"
 
+#include "CaptionFit.h"
 #include "Form1.h"
 #include "QtDesktop.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -170,7 +172,65 @@ private:
     bool armed_ = false;
 };
 
+// Moves a window onto its screen's work area once the window manager has
+// framed it, when the frame's true size is known.
+class OnScreenWatch : public QObject {
+public:
+    explicit OnScreenWatch(QWidget* top) : QObject(top), top_(top) {}
+    void arm()
+    {
+        if (armed_ || !top_->windowHandle())
+            return;
+        armed_ = true;
+        top_->windowHandle()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (armed_ && e->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            armed_ = false;
+            watched->removeEventFilter(this);
+            KeepOnWorkArea(*top_);
+        }
+        return false;
+    }
+
+private:
+    QWidget* top_;
+    bool armed_ = false;
+};
+
+// The frame of a window: what the window manager drew, else what it is expected to draw.
+QMargins FrameOf(const QWidget& top)
+{
+    if (QWindow* handle = top.windowHandle()) {
+        const QMargins m = handle->frameMargins();
+        if (!m.isNull())
+            return m;
+    }
+    return ExpectedFrame(top.fontMetrics().height());
+}
+
+QScreen* ScreenOf(const QWidget& top)
+{
+    if (QScreen* at = QGuiApplication::screenAt(top.geometry().center()))
+        return at;
+    return top.screen() ? top.screen() : QGuiApplication::primaryScreen();
+}
+
 } // namespace
+
+void KeepOnWorkArea(QWidget& top)
+{
+    QScreen* screen = ScreenOf(top);
+    if (!screen)
+        return;
+    const QRect frame = top.geometry().marginsAdded(FrameOf(top));
+    const QPoint by = OntoArea(frame, screen->availableGeometry()).topLeft() - frame.topLeft();
+    if (!by.isNull())
+        top.setGeometry(top.geometry().translated(by));
+}
 
 struct QtFrontEnd::Window {
     Form* form = nullptr;
@@ -179,6 +239,9 @@ struct QtFrontEnd::Window {
     std::function<void()> detach;
     std::vector<Control*> observed; // models whose observer this window set
     bool placed = false;
+    double dpiX = 96, dpiY = 96;   // twips to pixels for this window's controls
+    OnScreenWatch* onScreen = nullptr;
+    void fitCaptions() const { FitCaptions(*top); }
 };
 
 QtFrontEnd::QtFrontEnd() : icon_(ProgramIcon())
@@ -211,10 +274,10 @@ QtFrontEnd::~QtFrontEnd()
     delete trayWatch_;
 }
 
-QRect QtFrontEnd::pixels(const Twips& t) const
+QRect QtFrontEnd::pixels(const Window& w, const Twips& t)
 {
-    return QRect(TwipsToPixels(t.left, dpiX_), TwipsToPixels(t.top, dpiY_), TwipsToPixels(t.width, dpiX_),
-                 TwipsToPixels(t.height, dpiY_));
+    return QRect(TwipsToPixels(t.left, w.dpiX), TwipsToPixels(t.top, w.dpiY), TwipsToPixels(t.width, w.dpiX),
+                 TwipsToPixels(t.height, w.dpiY));
 }
 
 void QtFrontEnd::bind(Form& form)
@@ -247,12 +310,29 @@ void QtFrontEnd::bind(Form& form)
     top->setWindowFlags(flagsFor(style.frame));
     top->setWindowTitle(text(form.Caption()));
     top->setWindowIcon(icon_);
-    // The layout in twips was made for an 8-point interface font.
-    QFont font = top->font();
-    font.setPointSize(8);
-    top->setFont(font);
 
-    const QSize client(TwipsToPixels(style.clientWidth, dpiX_), TwipsToPixels(style.clientHeight, dpiY_));
+    // A window that would not fit its screen at the screen's density is drawn
+    // at a lower one, controls and captions alike.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (style.placement == Placement::Fixed) {
+        if (QScreen* at = QGuiApplication::screenAt(
+                QPoint(TwipsToPixels(style.left, dpiX_), TwipsToPixels(style.top, dpiY_))))
+            screen = at;
+    }
+    w.dpiX = dpiX_;
+    w.dpiY = dpiY_;
+    if (screen) {
+        const QSize wanted(TwipsToPixels(style.clientWidth, dpiX_), TwipsToPixels(style.clientHeight, dpiY_));
+        auto* mainWindow = qobject_cast<QMainWindow*>(top);
+        const int menuBar = mainWindow ? mainWindow->menuBar()->sizeHint().height() : 0;
+        const double shrink =
+            ShrinkToFit(wanted, menuBar, ExpectedFrame(top->fontMetrics().height()), screen->availableGeometry().size());
+        w.dpiX *= shrink;
+        w.dpiY *= shrink;
+    }
+    w.onScreen = new OnScreenWatch(top);
+
+    const QSize client(TwipsToPixels(style.clientWidth, w.dpiX), TwipsToPixels(style.clientHeight, w.dpiY));
     if (style.frame == FrameStyle::Sizable) {
         top->resize(client);
     } else {
@@ -279,6 +359,7 @@ void QtFrontEnd::bind(Form& form)
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (size_t i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    w.fitCaptions();
 
     form.setObserver([this, &w](Change c, int) {
         switch (c) {
@@ -341,6 +422,11 @@ void QtFrontEnd::place(Window& w)
     case Placement::SystemDefault:
         break;
     }
+    if (style.placement != Placement::SystemDefault)
+        KeepOnWorkArea(*top);
+    // Checked again with the frame the window manager really draws.
+    top->winId();
+    w.onScreen->arm();
 }
 
 void QtFrontEnd::bindControl(Window& w, Control& c, QWidget* parent)
@@ -400,8 +486,13 @@ void QtFrontEnd::bindControl(Window& w, Control& c, QWidget* parent)
             }
             showRow(lw, list->ListIndex());
         });
-        QObject::connect(lw, &QListWidget::currentRowChanged, lw, [this, list](int row) {
-            // Only a choice of the user's: changes from the model arrive with signals blocked.
+        // Only a row the user selects: changes from the model arrive with
+        // signals blocked, and the current row that Qt gives a list when it
+        // takes the focus is not selected. Taking it for a choice would let the
+        // word list's Delete remove an entry that the user never chose.
+        QObject::connect(lw, &QListWidget::itemSelectionChanged, lw, [this, lw, list] {
+            const QList<QListWidgetItem*> chosen = lw->selectedItems();
+            const int row = chosen.isEmpty() ? -1 : lw->row(chosen.first());
             if (row >= 0 && row != list->ListIndex())
                 guarded(failed, [&] { list->userSelect(row); });
         });
@@ -477,17 +568,19 @@ void QtFrontEnd::bindControl(Window& w, Control& c, QWidget* parent)
         });
         made = cb;
     } else if (auto* option = dynamic_cast<OptionButton*>(&c)) {
-        auto* rb = new QRadioButton(plainCaption(option->Caption()), parent);
+        auto* rb = new QRadioButton(parent);
+        SetOptionCaption(*rb, plainCaption(option->Caption()));
         // The form groups its option buttons by container; Qt must not group them again.
         rb->setAutoExclusive(false);
         rb->setChecked(option->Value());
-        option->setObserver([rb, option](Change ch, int) {
+        option->setObserver([rb, option, &w](Change ch, int) {
             const QSignalBlocker quiet(rb);
-            if (ch == Change::Checked)
+            if (ch == Change::Checked) {
                 rb->setChecked(option->Value());
-            else if (ch == Change::Caption)
-                rb->setText(plainCaption(option->Caption()));
-            else
+            } else if (ch == Change::Caption) {
+                SetOptionCaption(*rb, plainCaption(option->Caption()));
+                w.fitCaptions();
+            } else
                 applyCommon(ch, *option, rb);
         });
         QObject::connect(rb, &QAbstractButton::clicked, rb, [this, rb, option] {
@@ -500,10 +593,11 @@ void QtFrontEnd::bindControl(Window& w, Control& c, QWidget* parent)
     } else if (auto* button = dynamic_cast<CommandButton*>(&c)) {
         auto* pb = new QPushButton(plainCaption(button->Caption()), parent);
         pb->setAutoDefault(false);
-        button->setObserver([pb, button](Change ch, int) {
-            if (ch == Change::Caption)
+        button->setObserver([pb, button, &w](Change ch, int) {
+            if (ch == Change::Caption) {
                 pb->setText(plainCaption(button->Caption()));
-            else
+                w.fitCaptions();
+            } else
                 applyCommon(ch, *button, pb);
         });
         QObject::connect(pb, &QPushButton::clicked, pb,
@@ -511,10 +605,11 @@ void QtFrontEnd::bindControl(Window& w, Control& c, QWidget* parent)
         made = pb;
     } else if (auto* frame = dynamic_cast<Frame*>(&c)) {
         auto* group = new QGroupBox(text(frame->Caption()), parent);
-        frame->setObserver([group, frame](Change ch, int) {
-            if (ch == Change::Caption)
+        frame->setObserver([group, frame, &w](Change ch, int) {
+            if (ch == Change::Caption) {
                 group->setTitle(text(frame->Caption()));
-            else
+                w.fitCaptions();
+            } else
                 applyCommon(ch, *frame, group);
         });
         made = group;
@@ -530,17 +625,18 @@ void QtFrontEnd::bindControl(Window& w, Control& c, QWidget* parent)
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(true);
-        c.setObserver([label, &c](Change ch, int) {
-            if (ch == Change::Caption)
+        c.setObserver([label, &c, &w](Change ch, int) {
+            if (ch == Change::Caption) {
                 label->setText(labelText(c.Caption()));
-            else
+                w.fitCaptions();
+            } else
                 applyCommon(ch, c, label);
         });
         made = label;
     }
 
     made->setObjectName(text(c.Name()));
-    made->setGeometry(pixels(c.Geometry()));
+    made->setGeometry(pixels(w, c.Geometry()));
     if (!c.ToolTipText().empty())
         made->setToolTip(text(c.ToolTipText()));
     made->setEnabled(c.Enabled());

@@ -33,6 +33,9 @@ QIcon ProgramIcon();
 // The same icon in shades of grey, alpha kept: the tray's "not listening".
 QIcon GreyIcon(const QIcon& icon);
 
+// Moves a window, frame and all, onto the work area of its screen.
+void KeepOnWorkArea(QWidget& window);
+
 class QtFrontEnd : public FrontEnd {
 public:
     QtFrontEnd();
@@ -56,7 +59,8 @@ public:
     // The action of a menu item, on the menu bar or in a pop-up menu once shown.
     QAction* action(const Menu& item) const;
     QSystemTrayIcon* trayIcon() const { return tray_; }
-    // Density used for twips: the primary screen's logical DPI.
+    // Density used for twips: the primary screen's logical DPI. A window too
+    // large for its screen at that density uses a lower one.
     double dpiX() const { return dpiX_; }
     double dpiY() const { return dpiY_; }
 
@@ -71,7 +75,7 @@ private:
     QMenu* popupFor(Menu& menu);
     void trayActivated(int reason);
     void place(Window& w);
-    QRect pixels(const Twips& t) const;
+    static QRect pixels(const Window& w, const Twips& t);
 
     double dpiX_ = 96, dpiY_ = 96;
     QIcon icon_;

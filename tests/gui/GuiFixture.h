@@ -99,6 +99,14 @@ struct Gui {
 
     // One turn of the event loop: rows appended to lists show by then.
     static void settle() { QCoreApplication::sendPostedEvents(); }
+    // A test that ended the program left Qt's mark that every event loop must
+    // end at once; a test that runs a modal loop clears it first.
+    static void clearQuit()
+    {
+        settle();
+        QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        QCoreApplication::exec();
+    }
     // Lets windows unbound by their own handlers go, as the event loop would.
     static void deleteDeferred() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 };

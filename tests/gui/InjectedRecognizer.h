@@ -1,14 +1,14 @@
 #pragma once
 // A recognizer for the test build of the program: it "hears" the lines that
 // a test writes into a file or FIFO, on a thread of its own as a real engine
-// would, but only while listening and only phrases of the loaded grammar.
+// would, while listening. Lines outside the grammar are heard as well, so
+// that the program's own handling of them is what a test sees.
 #include "Recognizer.h"
 
 #include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace qm::test {
 
@@ -27,7 +27,6 @@ private:
 
     std::string source_;
     std::mutex mutex_; // held while an event is raised, so Deactivate waits for it
-    std::vector<std::string> grammar_;
     bool listening_ = false;
     std::atomic<bool> stopping_{false};
     std::thread reader_;

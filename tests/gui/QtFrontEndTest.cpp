@@ -91,7 +91,7 @@ TEST(QtGeometry, ControlsSitWhereTheFormsPutThemAt96Dpi)
         {"Form1.List2", [](Gui& g) -> const Control& { return g.f1().List2; }, {328, 16, 321, 82}, inForm},
         {"Form1.Image1", [](Gui& g) -> const Control& { return g.f1().Image1; }, {8, 96, 42, 34}, inForm},
         {"Form1.Command5", [](Gui& g) -> const Control& { return g.f1().Command5; }, {560, 112, 89, 21}, inForm},
-        {"Form2.Label1", [](Gui& g) -> const Control& { return g.f2().Label1; }, {-24, 0, 97, 17}, inForm},
+        {"Form2.Label1", [](Gui& g) -> const Control& { return g.f2().Label1; }, {8, 0, 97, 17}, inForm},
         {"Form2.List3", [](Gui& g) -> const Control& { return g.f2().List3; }, {272, 16, 297, 121}, inForm},
         {"Form2.Command1", [](Gui& g) -> const Control& { return g.f2().Command1; }, {104, 152, 81, 25}, inForm},
         {"Form3.Frame1", [](Gui& g) -> const Control& { return g.f3().Frame1; }, {8, 64, 265, 49}, inForm},

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# The real program under Xvfb: its main window appears (a screenshot is kept
-# as an artifact), the tray icon's right button opens the pop-up menu and its
-# left double-click the message, and Exit ends the program.
-#   tray_test.sh PROGRAM GRAB_TOOL ARTIFACT_DIR [--no-tray]
+# The real program under Xvfb and openbox: its main window appears, the tray
+# icon's right button opens the pop-up menu (its screenshot is kept) and its
+# left double-click the message, in front and with the keyboard, and Exit
+# ends the program.
+#   tray_test.sh PROGRAM GRAB_TOOL SHOTS_DIR [--no-tray]
 # With --no-tray there is no notification area: the program runs without an
 # icon, says so at start, and its Hide minimises the main window (under a
 # window manager, so that minimising means something).
-program=$1 grab=$2 artifacts=$3 mode=${4:-}
+program=$1 QM_GRAB=$2 shots=$3 mode=${4:-}
 source "$(dirname "$0")/xvfb_session.sh"
-mkdir -p "$artifacts"
+mkdir -p "$shots"
 
 qm_start_xvfb
 if [ "$mode" = --no-tray ]; then
@@ -29,17 +30,13 @@ qm_log "main window $main, $(qm_size "$main")"
 if [ "$mode" = --no-tray ]; then
   notice=$(qm_wait_window 20 "Quillmere Voice Command") || qm_fail "no notice that there is no notification area"
   sleep 0.3
-  "$grab" "$notice" "$artifacts/no-tray-notice.png" >/dev/null || qm_fail "no screenshot of the notice"
+  qm_shot "$notice" "$shots/no-tray-notice.png"
   xdotool windowactivate --sync "$notice" 2>/dev/null; xdotool key Return
   qm_wait 10 eval '[ -z "$(qm_app_windows "Quillmere Voice Command")" ]' || qm_fail "the notice did not close"
 else
   stray=$(qm_app_windows "Quillmere Voice Command")
   [ -z "$stray" ] || qm_fail "a message box opened at start-up"
 fi
-sleep 0.5 # let it paint
-shot=$artifacts/main-window${mode:+-no-tray}.png
-"$grab" "$main" "$shot" >/dev/null || qm_fail "no screenshot of the main window"
-qm_log "screenshot: $shot"
 
 # The tray icon: the program's small window that trayer embedded.
 icon=
@@ -77,14 +74,17 @@ else
   }
   qm_wait 10 find_menu || qm_fail "the right button on the tray icon opened no menu"
   qm_log "pop-up menu $menu, $(qm_size "$menu")"
-  "$grab" "$menu" "$artifacts/tray-menu.png" >/dev/null || qm_fail "no screenshot of the pop-up menu"
+  sleep 0.3 # let it paint
+  qm_shot "$menu" "$shots/tray-menu.png"
   xdotool key Escape
   qm_wait 10 eval '! qm_app_windows | grep -qx "$menu"' || qm_fail "Escape did not close the pop-up menu"
 
   xdotool mousemove --window "$icon" 8 8 click --repeat 2 --delay 60 1
   box=$(qm_wait_window 10 "Quillmere Voice Command") || qm_fail "a double-click on the tray icon showed no message"
   qm_log "double-click message $box"
-  xdotool windowfocus "$box" 2>/dev/null; xdotool key Return
+  qm_wait 10 eval '[ "$(qm_topmost)" = "$box" ] && [ "$(qm_focused)" = "$box" ]' ||
+    qm_fail "the message is not in front with the focus: topmost $(qm_topmost), focus $(qm_focused), box $box"
+  xdotool key Return
   qm_wait 10 eval '[ -z "$(qm_app_windows "Quillmere Voice Command")" ]' || qm_fail "the message box did not close"
 fi
 

@@ -1,10 +1,11 @@
 # A private desktop for one test run, sourced by the scripts here: a temporary
-# home, an Xvfb display, and on demand a notification area (trayer) and a
-# PulseAudio server with a null sink. Every process started here is ended,
-# and the temporary folder removed, when the script exits.
+# home, an Xvfb display with a window manager (openbox), and on demand a
+# notification area (trayer) and a PulseAudio server with a null sink. Every
+# process started here is ended, and the temporary folder removed, when the
+# script exits.
 #
-# The scripts exit 0 on success and 1 on a failure, also when something they
-# need is missing here: a test that could not run has not passed.
+# The scripts exit 0 on success and 1 on a failure. A missing tool is a
+# failure too, with its name printed: scripts/deps.sh installs them all.
 
 set -u
 
@@ -47,12 +48,6 @@ qm_fail() {
   exit 1
 }
 
-# A test that cannot run here has not passed: it fails, naming what is missing.
-qm_skip() {
-  echo "FAIL: cannot run here: $*" >&2
-  exit 1
-}
-
 # qm_wait SECONDS COMMAND...: runs COMMAND until it succeeds, at most SECONDS.
 qm_wait() {
   local limit=$1
@@ -67,7 +62,7 @@ qm_wait() {
 qm_need() {
   local tool
   for tool in "$@"; do
-    command -v "$tool" >/dev/null 2>&1 || qm_skip "$tool is not installed"
+    command -v "$tool" >/dev/null 2>&1 || qm_fail "$tool is not installed (scripts/deps.sh installs it)"
   done
 }
 
@@ -85,16 +80,26 @@ export QT_QPA_PLATFORM=xcb
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 unset WAYLAND_DISPLAY
 
+# qm_start_xvfb [WIDTHxHEIGHT [DPI]]: the display, 1280x1024 at 96 DPI unless
+# told, and openbox managing its windows. The density reaches programs as a
+# desktop sets it, through the Xft.dpi resource.
 qm_start_xvfb() {
-  qm_need Xvfb xdotool
+  local size=${1:-1280x1024} dpi=${2:-96}
+  qm_need Xvfb xdotool xprop xwininfo openbox
   local fdfile=$QM_TMP/display
   : >"$fdfile"
   # Xvfb picks a free display itself and writes its number to fd 3.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fdfile" >"$QM_TMP/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -dpi "$dpi" -nolisten tcp -noreset 3>"$fdfile" >"$QM_TMP/xvfb.log" 2>&1 &
   QM_PIDS+=($!)
   qm_wait 20 test -s "$fdfile" || qm_fail "Xvfb did not start"
   export DISPLAY=:$(head -n 1 "$fdfile")
-  qm_log "Xvfb on $DISPLAY"
+  xprop -root -format RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$dpi
+" || qm_fail "could not set Xft.dpi"
+  openbox --sm-disable >"$QM_TMP/openbox.log" 2>&1 &
+  QM_PIDS+=($!)
+  qm_wait 20 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+    qm_fail "openbox did not start: $(tail -n 3 "$QM_TMP/openbox.log")"
+  qm_log "Xvfb on $DISPLAY, $size at $dpi DPI, openbox"
 }
 
 qm_start_tray() {
@@ -171,3 +176,41 @@ qm_wait_window() {
 qm_size() {
   xdotool getwindowgeometry "$1" | sed -n 's/ *Geometry: *//p'
 }
+
+# qm_frame WINDOW: the window manager's frame around a program's window.
+qm_frame() {
+  [ -n "$1" ] || qm_fail "qm_frame: no window"
+  xwininfo -children -id "$1" | sed -n 's/.*Parent window id: \(0x[0-9a-f]*\).*/\1/p'
+}
+
+# qm_frame_rect WINDOW: "X Y WIDTH HEIGHT" of the window with its frame, on the screen.
+qm_frame_rect() {
+  local x y w h ext
+  # xwininfo with no window waits for a click.
+  [ -n "$1" ] || qm_fail "qm_frame_rect: no window"
+  eval "$(xwininfo -id "$1" | awk -F: '
+    /Absolute upper-left X/ {print "x=" $2+0} /Absolute upper-left Y/ {print "y=" $2+0}
+    /^ *Width/ {print "w=" $2+0} /^ *Height/ {print "h=" $2+0}')"
+  # _NET_FRAME_EXTENTS: left, right, top, bottom
+  ext=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
+  IFS=, read -r l r t b <<<"${ext:-0,0,0,0}"
+  echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+
+# qm_workarea: "X Y WIDTH HEIGHT" of the desktop's work area.
+qm_workarea() {
+  xprop -root _NET_WORKAREA | sed -n 's/.*= *//p' | tr -d ' ' | cut -d, -f1-4 | tr , ' '
+}
+
+# qm_shot WINDOW FILE: a screenshot of the window with its frame and title.
+qm_shot() {
+  local frame
+  frame=$(qm_frame "$1")
+  [ -n "$frame" ] && [ "$frame" != "$(xwininfo -root | sed -n 's/.*Window id: \(0x[0-9a-f]*\).*/\1/p')" ] || frame=$1
+  "$QM_GRAB" "$frame" "$2" >/dev/null || qm_fail "no screenshot of window $1 into $2"
+  qm_log "screenshot: $2"
+}
+
+# The window at the top of the window manager's stacking order, and the one with the focus, in decimal.
+qm_topmost() { printf '%d\n' "$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*, *//; s/.*# *//')"; }
+qm_focused() { xdotool getwindowfocus; }

@@ -10,6 +10,7 @@ source "$(dirname "$0")/xvfb_session.sh"
 mkdir -p "$shots"
 
 qm_start_xvfb
+qm_start_tray # a desktop with a notification area: no start-up notice
 qm_start_pulse
 store=$XDG_DATA_HOME/quillmere
 qm_store "open the notes|/home/me/notes.txt|Open"

@@ -16,6 +16,7 @@ if [ "$density" = scale2 ]; then
 fi
 [ "$density" = 96 ] && suffix=
 qm_start_xvfb 1366x768 "$dpi"
+qm_start_tray # a desktop with a notification area: no start-up notice
 qm_start_pulse
 qm_store "open the notes|/home/me/notes.txt|Open" "good morning|Rise and shine|Message Prompt" \
   "next song|String holder|Next Track" "go away|String holder|Hide"

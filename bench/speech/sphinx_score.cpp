@@ -7,6 +7,9 @@
 //   -r P       phone probability of the loop-only rival decoder (0: none)
 //   -m N       minimum margin per frame over the rival
 //   -e F       frames per phone the first and last word must exceed
+//   -L DB      level of a stretch's loudest 10 ms before decoding
+//   -N DB      white noise this far below that level
+//   -S MS      silence that closes a stretch
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxDecoder.h"
@@ -26,6 +29,12 @@ int main(int argc, char** argv) {
             options.rivalPhoneProb = std::stod(val);
         } else if (opt == "-m") {
             options.minMarginPerFrame = std::stoi(val);
+        } else if (opt == "-L") {
+            options.loudestDb = std::stod(val);
+        } else if (opt == "-N") {
+            options.noiseBelowDb = std::stod(val);
+        } else if (opt == "-S") {
+            options.endSilenceMs = std::stoi(val);
         } else if (opt == "-e") {
             options.minEdgeFramesPerPhone = std::stod(val);
         } else if (opt == "-o" && val.find('=') != std::string::npos) {

@@ -1,5 +1,7 @@
 #include "SphinxDecoder.h"
 
+#include "SpeechSegmenter.h"
+
 #include <pocketsphinx.h>
 #include <sphinxbase/ckd_alloc.h>
 #include <sphinxbase/fsg_model.h>
@@ -120,8 +122,14 @@ constexpr std::string_view kPhonePrefix = "qm.phone.";
 
 struct SphinxDecoder::Impl {
     DecoderOptions options;
+    // One decoder, and so one copy of the acoustic model and dictionary,
+    // with two searches: the phrases, and the free phone loop that a phrase
+    // must come close to.
     PsPtr ps;
-    PsPtr rival;
+    bool rival = false;
+    static constexpr const char* kLoopSearch = "loop";
+    SpeechSegmenter segmenter;
+    std::size_t maxFrames = 0;  // longer stretches cannot be a phrase
 
     std::vector<std::string> unheard;
     std::vector<std::string> unknown;
@@ -132,8 +140,6 @@ struct SphinxDecoder::Impl {
     int generation = 0;
 
     bool grammarReady = false;
-    bool uttOpen = false;     // ps_start_utt issued
-    bool inSpeech = false;    // detector saw speech in the open utterance
     std::uint64_t consumed = 0;
 
     SpeechStarted speechStarted;
@@ -151,28 +157,36 @@ struct SphinxDecoder::Impl {
                 throw SphinxError("speech model not found: " + p.string() +
                                   " is missing (model directory " + options.modelDir + ")");
         }
-        const int frames = std::max(1, options.endSilenceMs / 10);
+        SpeechSegmenter::Options so;
+        so.endSilenceFrames = std::max(1, options.endSilenceMs / 10);
+        segmenter = SpeechSegmenter(so);
         std::vector<std::pair<std::string, std::string>> args{
             {"-hmm", hmm.string()},
             {"-dict", dict.string()},
             {"-logfn", "/dev/null"},
-            {"-vad_postspeech", std::to_string(frames)},
+            // Each stretch of speech is decoded whole, with the cepstral
+            // mean of that stretch alone (the model's own batch
+            // normalisation): what was heard before, digital silence
+            // included, and the input level cannot change the result. The
+            // segmenter has already cut the stretch; the engine must not
+            // drop any of it.
+            {"-remove_silence", "no"},
             // Scores from the Viterbi backtrace are all the decision needs;
             // the lattice pass would only cost time.
             {"-bestpath", "no"},
         };
         args.insert(args.end(), options.engineArgs.begin(), options.engineArgs.end());
-        if (options.rivalPhoneProb > 0) rival = makeDecoder(args);
         ps = makeDecoder(std::move(args));
+        rival = options.rivalPhoneProb > 0;
         if (rival) {
             for (const char* ph : kPhones) {
                 const std::string w = std::string(kPhonePrefix) + ph;
-                if (ps_add_word(rival.get(), w.c_str(), ph, FALSE) < 0)
+                if (ps_add_word(ps.get(), w.c_str(), ph, FALSE) < 0)
                     throw SphinxError("speech engine: cannot add the phone loop to the dictionary");
             }
-            logmath_t* lm = ps_get_logmath(rival.get());
-            const float lw = cmd_ln_float32_r(ps_get_config(rival.get()), "-lw");
-            fsg_model_t* fsg = fsg_model_init("loop", lm, lw, 3);
+            logmath_t* lm = ps_get_logmath(ps.get());
+            const float lw = cmd_ln_float32_r(ps_get_config(ps.get()), "-lw");
+            fsg_model_t* fsg = fsg_model_init(kLoopSearch, lm, lw, 3);
             fsg->start_state = 0;
             fsg->final_state = 1;
             const int32_t phoneLogp = static_cast<int32_t>(logmath_log(lm, options.rivalPhoneProb) * lw);
@@ -183,28 +197,13 @@ struct SphinxDecoder::Impl {
                 fsg_model_trans_add(fsg, 2, 2, phoneLogp, wid);
                 fsg_model_trans_add(fsg, 2, 1, phoneLogp, wid);
             }
-            const int rc = ps_set_fsg(rival.get(), "loop", fsg);
+            const int rc = ps_set_fsg(ps.get(), kLoopSearch, fsg);
             fsg_model_free(fsg);
-            if (rc < 0 || ps_set_search(rival.get(), "loop") < 0)
-                throw SphinxError("speech engine: the phone loop could not be built");
+            if (rc < 0) throw SphinxError("speech engine: the phone loop could not be built");
         }
     }
 
-    void startUtterance() {
-        if (uttOpen || !grammarReady) return;
-        if (ps_start_utt(ps.get()) < 0) throw SphinxError("speech engine: cannot start listening");
-        if (rival && ps_start_utt(rival.get()) < 0) throw SphinxError("speech engine: cannot start listening");
-        uttOpen = true;
-        inSpeech = false;
-    }
-
-    void abandonUtterance() {
-        if (!uttOpen) return;
-        ps_end_utt(ps.get());
-        if (rival) ps_end_utt(rival.get());
-        uttOpen = false;
-        inSpeech = false;
-    }
+    void abandonUtterance() { segmenter.reset(); }
 
     int phoneCount(const char* word) {
         char* pron = ps_lookup_word(ps.get(), word);
@@ -337,18 +336,49 @@ struct SphinxDecoder::Impl {
             throw SphinxError("speech engine: the phrase grammar could not be selected");
         if (!previous.empty()) ps_unset_search(ps.get(), previous.c_str());
         grammarReady = true;
-        startUtterance();
+        limitLength();
     }
 
-    void closeUtterance() {
-        ps_end_utt(ps.get());
-        if (rival) ps_end_utt(rival.get());
-        uttOpen = false;
-        inSpeech = false;
+    // A stretch longer than the longest phrase said slowly is other talk:
+    // it is refused without decoding, which is most of what continuous
+    // talk costs.
+    void limitLength() {
+        int longest = 0;
+        for (const auto& [words, idx] : byWords) {
+            int phones = 0;
+            std::size_t at = 0;
+            while (at <= words.size()) {
+                const std::size_t end = std::min(words.find(' ', at), words.size());
+                phones += phoneCount(words.substr(at, end - at).c_str());
+                at = end + 1;
+            }
+            longest = std::max(longest, phones);
+        }
+        maxFrames = std::size_t(longest * options.maxFramesPerPhone + options.endSilenceMs / 10 + 60);
+    }
 
+    // Decodes the whole stretch with the current search; the path score.
+    std::int32_t decode(const std::vector<std::int16_t>& audio) {
+        if (ps_start_utt(ps.get()) < 0) throw SphinxError("speech engine: cannot start listening");
+        ps_process_raw(ps.get(), audio.data(), audio.size(), FALSE, TRUE);
+        ps_end_utt(ps.get());
+        std::int32_t score = 0;
+        ps_get_hyp(ps.get(), &score);
+        return score;
+    }
+
+    void closeUtterance(const std::vector<std::int16_t>& audio) {
         UtteranceReport r;
         r.endSample = consumed;
-        r.frames = ps_get_n_frames(ps.get());
+        r.frames = static_cast<int>(audio.size() / SpeechSegmenter::kFrame);
+        if (static_cast<std::size_t>(r.frames) > maxFrames) {
+            r.rejectedBy = "too long";
+            if (observer) observer(r);
+            return;
+        }
+        std::vector<std::int16_t> level(audio);
+        normaliseLevel(level, options.loudestDb, options.noiseBelowDb);
+        r.score = decode(level);
         const char* hyp = ps_get_hyp(ps.get(), &r.score);
         r.posterior = hyp ? ps_get_prob(ps.get()) : 0;
         std::string words;
@@ -385,8 +415,11 @@ struct SphinxDecoder::Impl {
         if (auto found = byWords.find(words); found != byWords.end())
             r.phraseIndex = static_cast<int>(found->second);
         r.accepted = r.phraseIndex >= 0;
-        if (rival) {
-            ps_get_hyp(rival.get(), &r.rivalScore);
+        if (rival && r.accepted) {
+            if (ps_set_search(ps.get(), kLoopSearch) < 0) throw SphinxError("speech engine: the phone loop is missing");
+            r.rivalScore = decode(level);
+            if (ps_set_search(ps.get(), searchName.c_str()) < 0)
+                throw SphinxError("speech engine: the phrase grammar could not be selected");
             // Per frame of the phrase's own words: the silence around them
             // scores alike on both paths and would only dilute the margin.
             r.marginPerFrame = r.phraseFrames > 0 ? (r.score - r.rivalScore) / r.phraseFrames : 0;
@@ -412,25 +445,24 @@ struct SphinxDecoder::Impl {
             consumed += count;
             return;
         }
-        // One 10 ms frame at a time so that an utterance ending and the next
-        // starting within one caller buffer are still told apart.
-        constexpr std::size_t kChunk = 160;
+        // One frame at a time so that each report carries its own position.
+        constexpr std::size_t kChunk = SpeechSegmenter::kFrame;
         while (count > 0) {
             const std::size_t n = std::min(count, kChunk);
-            startUtterance();
-            ps_process_raw(ps.get(), pcm, n, FALSE, FALSE);
-            if (rival) ps_process_raw(rival.get(), pcm, n, FALSE, FALSE);
             consumed += n;
+            segmenter.process(
+                pcm, n,
+                [this] {
+                    if (speechStarted) speechStarted();
+                },
+                [this](const std::vector<std::int16_t>& audio) { closeUtterance(audio); });
             pcm += n;
             count -= n;
-            const bool speech = ps_get_in_speech(ps.get()) != 0;
-            if (speech && !inSpeech) {
-                inSpeech = true;
-                if (speechStarted) speechStarted();
-            } else if (!speech && inSpeech) {
-                closeUtterance();
-            }
         }
+    }
+
+    void finish() {
+        if (grammarReady) segmenter.finish([this](const std::vector<std::int16_t>& audio) { closeUtterance(audio); });
     }
 };
 
@@ -467,9 +499,7 @@ void SphinxDecoder::onPhraseAccepted(PhraseAccepted cb) { impl_->phraseAccepted 
 void SphinxDecoder::onUtterance(UtteranceObserver cb) { impl_->observer = std::move(cb); }
 void SphinxDecoder::process(const std::int16_t* pcm, std::size_t count) { impl_->process(pcm, count); }
 
-void SphinxDecoder::finish() {
-    if (impl_->uttOpen && impl_->inSpeech) impl_->closeUtterance();
-}
+void SphinxDecoder::finish() { impl_->finish(); }
 
 void SphinxDecoder::reset() { impl_->abandonUtterance(); }
 std::uint64_t SphinxDecoder::samplesConsumed() const { return impl_->consumed; }

@@ -30,6 +30,15 @@ struct DecoderOptions {
     // pauses between words; shorter reports sooner.
     int endSilenceMs = 300;
 
+    // A stretch of speech longer than the grammar's longest phrase at this
+    // many frames per phone is not decoded at all.
+    int maxFramesPerPhone = 25;
+
+    // Each stretch is brought to this level (its loudest 10 ms, dB of full
+    // scale) over white noise this far below it before decoding.
+    double loudestDb = -15;
+    double noiseBelowDb = 55;
+
     // Per-frame margin check: a second decoder with only the phone loop
     // (each phone costing rivalPhoneProb) hears the same audio; a phrase is
     // accepted only when its path beats the loop's by at least

@@ -1,7 +1,7 @@
 // Development probe: decodes WAV files against a phrase list and prints the
 // evidence behind every accept/reject decision, one utterance per line:
 //   file end_ms accepted frames phrase_frames ascr_per_frame
-//   phones posterior words segments margin_per_frame
+//   phones posterior words segments margin_per_frame quiet_frames_before
 // where segments are word:first_frame-last_frame:ascr. The phrase list is
 // plain text, one phrase per line. Options, for sweeping the decision:
 //   -r P       phone probability of the loop-only rival decoder (0: none)
@@ -69,10 +69,10 @@ int main(int argc, char** argv) {
                 for (const auto& g : r.segments)
                     segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
                             std::to_string(g.ascr) + ' ';
-                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\n", file.c_str(),
+                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\n", file.c_str(),
                             static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
                             r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones,
-                            r.posterior, r.words.c_str(), segs.c_str(), r.marginPerFrame);
+                            r.posterior, r.words.c_str(), segs.c_str(), r.marginPerFrame, r.quietBefore);
             });
             dec.process(pcm.data(), pcm.size());
             dec.finish();

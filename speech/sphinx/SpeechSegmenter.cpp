@@ -32,6 +32,9 @@ void SpeechSegmenter::reset() {
     speech_.clear();
     inSpeech_ = false;
     closed_ = false;
+    frames_ = 0;
+    sinceStretch_ = kLongQuiet;
+    quietBefore_ = kLongQuiet;
     loudRun_ = 0;
     quietRun_ = 0;
 }
@@ -54,6 +57,7 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
 
     Event event = Event::None;
     if (!inSpeech_) {
+        if (sinceStretch_ < kLongQuiet) ++sinceStretch_;
         history_.insert(history_.end(), pending_.begin(), pending_.end());
         loudRun_ = db > floor + options_.onsetDb ? loudRun_ + 1 : 0;
         if (loudRun_ >= options_.onsetFrames) {
@@ -61,6 +65,8 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
             quietRun_ = 0;
             speech_.swap(history_);
             history_.clear();
+            frames_ = speech_.size() / kFrame;
+            quietBefore_ = std::max(0, sinceStretch_ - options_.onsetFrames);
             event = Event::Started;
         } else {
             const std::size_t keep = std::size_t(options_.preRollFrames + options_.onsetFrames) * kFrame;
@@ -68,11 +74,12 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
                 history_.erase(history_.begin(), history_.end() - std::ptrdiff_t(keep));
         }
     } else {
-        speech_.insert(speech_.end(), pending_.begin(), pending_.end());
+        if (++frames_ <= options_.maxFrames) speech_.insert(speech_.end(), pending_.begin(), pending_.end());
         quietRun_ = db > floor + options_.quietDb ? 0 : quietRun_ + 1;
         if (quietRun_ >= options_.endSilenceFrames) {
             inSpeech_ = false;
             closed_ = true;
+            sinceStretch_ = quietRun_;
             loudRun_ = 0;
             event = Event::Ended;
         }

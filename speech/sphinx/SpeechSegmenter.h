@@ -26,6 +26,9 @@ public:
         int onsetFrames = 4;        // loud frames in a row that open a stretch
         double onsetDb = 12.0;      // above the floor: loud
         double quietDb = 8.0;       // above the floor, within speech: still speech
+        // Audio kept of one stretch; a longer one is still followed to its
+        // end, but only its length is known (frames()).
+        std::size_t maxFrames = 6000;
     };
 
     SpeechSegmenter();
@@ -62,8 +65,13 @@ public:
 
     bool inSpeech() const { return inSpeech_; }
     double floorDb() const { return floorDb_; }
-    // Frames of the open (or last closed) stretch.
-    std::size_t frames() const { return speech_.size() / kFrame; }
+    // Frames of the open (or last closed) stretch, kept or not.
+    std::size_t frames() const { return frames_; }
+    void setMaxFrames(std::size_t frames) { options_.maxFrames = frames; }
+    // Quiet frames before the open (or last closed) stretch: since the last
+    // stretch's speech ended, or kLongQuiet when nothing came before.
+    static constexpr int kLongQuiet = 1 << 20;
+    int quietBefore() const { return quietBefore_; }
 
 private:
     enum class Event { None, Started, Ended };
@@ -77,6 +85,9 @@ private:
     bool floorKnown_ = false;  // the first frame sets the floor
     bool inSpeech_ = false;
     bool closed_ = false;  // speech_ holds a closed stretch
+    std::size_t frames_ = 0;
+    int sinceStretch_ = kLongQuiet;  // frames since the last stretch's speech
+    int quietBefore_ = kLongQuiet;
     int loudRun_ = 0;
     int quietRun_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "SphinxDecoder.h"
 
+#include "DictionaryFile.h"
 #include "SpeechSegmenter.h"
 
 #include <pocketsphinx.h>
@@ -129,6 +130,7 @@ struct SphinxDecoder::Impl {
     bool rival = false;
     static constexpr const char* kLoopSearch = "loop";
     SpeechSegmenter segmenter;
+    std::unique_ptr<DictionaryFile> dictionary;  // words reach the engine on first use
     std::size_t maxFrames = 0;  // longer stretches cannot be a phrase
 
     std::vector<std::string> unheard;
@@ -162,7 +164,7 @@ struct SphinxDecoder::Impl {
         segmenter = SpeechSegmenter(so);
         std::vector<std::pair<std::string, std::string>> args{
             {"-hmm", hmm.string()},
-            {"-dict", dict.string()},
+            {"-dict", "/dev/null"},
             {"-logfn", "/dev/null"},
             // Each stretch of speech is decoded whole, with the cepstral
             // mean of that stretch alone (the model's own batch
@@ -176,6 +178,7 @@ struct SphinxDecoder::Impl {
             {"-bestpath", "no"},
         };
         args.insert(args.end(), options.engineArgs.begin(), options.engineArgs.end());
+        dictionary = std::make_unique<DictionaryFile>(dict.string());
         ps = makeDecoder(std::move(args));
         rival = options.rivalPhoneProb > 0;
         if (rival) {
@@ -221,9 +224,19 @@ struct SphinxDecoder::Impl {
 
     bool known(const std::string& w) {
         char* pron = ps_lookup_word(ps.get(), w.c_str());
+        if (!pron && addFromDictionary(w)) pron = ps_lookup_word(ps.get(), w.c_str());
         if (!pron) return false;
         ckd_free(pron);
         return true;
+    }
+
+    // Hands the engine every pronunciation that the dictionary file has for
+    // w; false when it has none.
+    bool addFromDictionary(const std::string& w) {
+        bool added = false;
+        for (const auto& [name, phones] : dictionary->lookup(w))
+            added = ps_add_word(ps.get(), name.c_str(), phones.c_str(), FALSE) >= 0 || added;
+        return added;
     }
 
     // Splits one normalised token into dictionary words: as is when the
@@ -355,6 +368,7 @@ struct SphinxDecoder::Impl {
             longest = std::max(longest, phones);
         }
         maxFrames = std::size_t(longest * options.maxFramesPerPhone + options.endSilenceMs / 10 + 60);
+        segmenter.setMaxFrames(maxFrames + 1);
     }
 
     // Decodes the whole stretch with the current search; the path score.
@@ -370,7 +384,8 @@ struct SphinxDecoder::Impl {
     void closeUtterance(const std::vector<std::int16_t>& audio) {
         UtteranceReport r;
         r.endSample = consumed;
-        r.frames = static_cast<int>(audio.size() / SpeechSegmenter::kFrame);
+        r.frames = static_cast<int>(segmenter.frames());
+        r.quietBefore = segmenter.quietBefore();
         if (static_cast<std::size_t>(r.frames) > maxFrames) {
             r.rejectedBy = "too long";
             if (observer) observer(r);

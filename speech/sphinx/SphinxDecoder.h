@@ -88,6 +88,7 @@ struct UtteranceReport {
     std::int32_t rivalScore = 0;  // the loop-only decoder's path score
     int marginPerFrame = 0;       // (score - rivalScore) / frames
     double edgeFramesPerPhone = 0;  // the shorter of the first and last word, per phone
+    int quietBefore = 0;          // frames of quiet before the utterance
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
 };
 

@@ -40,7 +40,7 @@ DecoderOptions defaultDecoderOptions() {
     // scores are normalised by the same best senone and the two path
     // scores can be subtracted.
     o.engineArgs = {{"-compallsen", "yes"}};
-    o.endSilenceMs = 300;
+    o.endSilenceMs = 200;
     return o;
 }
 

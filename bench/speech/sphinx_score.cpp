@@ -7,6 +7,8 @@
 //   -r P       phone probability of the loop-only rival decoder (0: none)
 //   -m N       minimum margin per frame over the rival
 //   -e F       frames per phone the first and last word must exceed
+//   -1 N       minimum margin per frame for a one-word phrase
+//   -q N       frames of quiet required before an utterance
 //   -L DB      level of a stretch's loudest 10 ms before decoding
 //   -N DB      white noise this far below that level
 //   -S MS      silence that closes a stretch
@@ -29,6 +31,10 @@ int main(int argc, char** argv) {
             options.rivalPhoneProb = std::stod(val);
         } else if (opt == "-m") {
             options.minMarginPerFrame = std::stoi(val);
+        } else if (opt == "-1") {
+            options.minMarginOneWord = std::stoi(val);
+        } else if (opt == "-q") {
+            options.minQuietBeforeFrames = std::stoi(val);
         } else if (opt == "-L") {
             options.loudestDb = std::stod(val);
         } else if (opt == "-N") {

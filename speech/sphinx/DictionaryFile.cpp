@@ -2,13 +2,10 @@
 
 #include "SphinxDecoder.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 namespace qm::sphinx {
 
@@ -19,18 +16,12 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 }  // namespace
 
 DictionaryFile::DictionaryFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw SphinxError("speech model: cannot open " + path);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_size <= 0) {
-        ::close(fd);
-        throw SphinxError("speech model: cannot read " + path);
-    }
-    bytes_ = static_cast<std::size_t>(st.st_size);
-    void* map = ::mmap(nullptr, bytes_, PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);
-    if (map == MAP_FAILED) throw SphinxError("speech model: cannot map " + path);
-    data_ = static_cast<const char*>(map);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw SphinxError("speech model: cannot open " + path);
+    text_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad() || text_.empty()) throw SphinxError("speech model: cannot read " + path);
+    data_ = text_.data();
+    bytes_ = text_.size();
     for (std::size_t at = 0; at < bytes_;) {
         const char* nl = static_cast<const char*>(std::memchr(data_ + at, '\n', bytes_ - at));
         const std::size_t end = nl ? std::size_t(nl - data_) : bytes_;
@@ -40,13 +31,6 @@ DictionaryFile::DictionaryFile(const std::string& path) {
     // The file is nearly sorted, but not by a rule to rely on.
     std::stable_sort(lines_.begin(), lines_.end(),
                      [this](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
-    // The pages come back on demand for each lookup; until then they need
-    // not count against the program.
-    ::madvise(map, bytes_, MADV_DONTNEED);
-}
-
-DictionaryFile::~DictionaryFile() {
-    if (data_) ::munmap(const_cast<char*>(data_), bytes_);
 }
 
 std::string_view DictionaryFile::key(std::uint32_t line) const {

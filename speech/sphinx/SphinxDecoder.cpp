@@ -27,6 +27,7 @@ DecoderOptions defaultDecoderOptions() {
     // the phrase search instead kept 95% / fired 13% at its best (1e-2).
     o.rivalPhoneProb = 1;
     o.minMarginPerFrame = -36;
+    o.minMarginOneWord = -36;
     // Words that are a piece of a phrase ("back", "scroll", "music") still
     // fire through the margin: the search squeezes the missing edge word
     // into a few frames of onset or tail. Chosen on speed 150, five voices,
@@ -438,7 +439,10 @@ struct SphinxDecoder::Impl {
             // Per frame of the phrase's own words: the silence around them
             // scores alike on both paths and would only dilute the margin.
             r.marginPerFrame = r.phraseFrames > 0 ? (r.score - r.rivalScore) / r.phraseFrames : 0;
-            if (r.accepted && r.marginPerFrame < options.minMarginPerFrame) {
+            int phraseWords = 0;
+            for (const Segment& g : r.segments) phraseWords += g.phones > 0;
+            const int minMargin = phraseWords == 1 ? options.minMarginOneWord : options.minMarginPerFrame;
+            if (r.accepted && r.marginPerFrame < minMargin) {
                 r.accepted = false;
                 r.rejectedBy = "phone loop margin";
             }
@@ -446,6 +450,10 @@ struct SphinxDecoder::Impl {
         if (r.accepted && r.edgeFramesPerPhone <= options.minEdgeFramesPerPhone) {
             r.accepted = false;
             r.rejectedBy = "edge word too short";
+        }
+        if (r.accepted && r.quietBefore < options.minQuietBeforeFrames) {
+            r.accepted = false;
+            r.rejectedBy = "no pause before";
         }
 
         if (observer) observer(r);

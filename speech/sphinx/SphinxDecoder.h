@@ -54,6 +54,15 @@ struct DecoderOptions {
     // of 3 frames per phone.
     double minEdgeFramesPerPhone = 0;
 
+    // A one-word phrase must beat the loop by this much instead: a single
+    // short word fits a piece of almost any talk.
+    int minMarginOneWord = 0;
+
+    // Quiet before an utterance, in frames of 10 ms, for it to count as a
+    // command (a command said inside a sentence is refused). The start of
+    // listening counts as quiet.
+    int minQuietBeforeFrames = 0;
+
     // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.
     std::vector<std::pair<std::string, std::string>> engineArgs;
 };

@@ -90,6 +90,13 @@ done
 "$hear" words.txt "${near_files[@]}" > near.tsv 2> /dev/null || fail "near misses: exit $?"
 [ ! -s near.tsv ] || fail "near misses fired: $(cat near.tsv)"
 
+# --- Continuous talk: four minutes of the talk set (bench/speech/talk.sh has
+# the hour), prose read without pauses for commands, fires nothing.
+sed -n 1,100p /usr/share/common-licenses/MPL-2.0 | espeak-ng -v en-us+f3 -s 185 -w talk_raw.wav
+sox -R -q talk_raw.wav -r 16000 -c 1 -b 16 talk.wav gain -n -3
+"$hear" words.txt talk.wav > talk.tsv 2> /dev/null || fail "talk: exit $?"
+[ ! -s talk.tsv ] || fail "talk fired: $(cat talk.tsv)"
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures failure(s)"
     exit 1

@@ -2,6 +2,7 @@
 // evidence behind every accept/reject decision, one utterance per line:
 //   file end_ms accepted frames phrase_frames ascr_per_frame
 //   phones posterior words segments margin_per_frame quiet_frames_before
+//   0 worst_word_margin
 // where segments are word:first_frame-last_frame:ascr. The phrase list is
 // plain text, one phrase per line. Options, for sweeping the decision:
 //   -r P       phone probability of the loop-only rival decoder (0: none)
@@ -9,6 +10,7 @@
 //   -e F       frames per phone the first and last word must exceed
 //   -1 N       minimum margin per frame for a one-word phrase
 //   -q N       frames of quiet required before an utterance
+//   -w N       minimum margin per frame of the phrase's worst word
 //   -L DB      level of a stretch's loudest 10 ms before decoding
 //   -N DB      white noise this far below that level
 //   -S MS      silence that closes a stretch
@@ -35,6 +37,8 @@ int main(int argc, char** argv) {
             options.minMarginOneWord = std::stoi(val);
         } else if (opt == "-q") {
             options.minQuietBeforeFrames = std::stoi(val);
+        } else if (opt == "-w") {
+            options.minWordMargin = std::stoi(val);
         } else if (opt == "-L") {
             options.loudestDb = std::stod(val);
         } else if (opt == "-N") {
@@ -75,10 +79,10 @@ int main(int argc, char** argv) {
                 for (const auto& g : r.segments)
                     segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
                             std::to_string(g.ascr) + ' ';
-                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\n", file.c_str(),
+                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t0\t%d\n", file.c_str(),
                             static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
                             r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones,
-                            r.posterior, r.words.c_str(), segs.c_str(), r.marginPerFrame, r.quietBefore);
+                            r.posterior, r.words.c_str(), segs.c_str(), r.marginPerFrame, r.quietBefore, r.worstWordMargin);
             });
             dec.process(pcm.data(), pcm.size());
             dec.finish();

@@ -372,6 +372,36 @@ struct SphinxDecoder::Impl {
         segmenter.setMaxFrames(maxFrames + 1);
     }
 
+    // With the loop search's result current: how far the phrase's worst
+    // word falls behind the loop's phones over the same frames.
+    int worstWordMargin(const UtteranceReport& r) {
+        // Acoustic score and frames of the loop's phones over each phrase word.
+        std::vector<const Segment*> words;
+        for (const Segment& g : r.segments)
+            if (g.phones > 0) words.push_back(&g);
+        std::vector<std::int64_t> loopAscr(words.size(), 0);
+        std::vector<int> loopFrames(words.size(), 0);
+        for (ps_seg_t* seg = ps_seg_iter(ps.get()); seg; seg = ps_seg_next(seg)) {
+            int s = 0, e = 0;
+            ps_seg_frames(seg, &s, &e);
+            const int mid = (s + e) / 2;
+            std::int32_t ascr = 0, lscr = 0, lback = 0;
+            ps_seg_prob(seg, &ascr, &lscr, &lback);
+            for (std::size_t k = 0; k < words.size(); ++k)
+                if (mid >= words[k]->startFrame && mid <= words[k]->endFrame) {
+                    loopAscr[k] += ascr;
+                    loopFrames[k] += e - s + 1;
+                }
+        }
+        int worst = 0;
+        for (std::size_t k = 0; k < words.size(); ++k) {
+            const int frames = words[k]->endFrame - words[k]->startFrame + 1;
+            const int m = loopFrames[k] > 0 ? int(words[k]->ascr / frames - loopAscr[k] / loopFrames[k]) : 0;
+            if (k == 0 || m < worst) worst = m;
+        }
+        return worst;
+    }
+
     // Decodes the whole stretch with the current search; the path score.
     std::int32_t decode(const std::vector<std::int16_t>& audio) {
         if (ps_start_utt(ps.get()) < 0) throw SphinxError("speech engine: cannot start listening");
@@ -387,8 +417,11 @@ struct SphinxDecoder::Impl {
         r.endSample = consumed;
         r.frames = static_cast<int>(segmenter.frames());
         r.quietBefore = segmenter.quietBefore();
-        if (static_cast<std::size_t>(r.frames) > maxFrames) {
-            r.rejectedBy = "too long";
+        // The cheap checks first: most of continuous talk is refused here,
+        // before any decoding.
+        if (static_cast<std::size_t>(r.frames) > maxFrames) r.rejectedBy = "too long";
+        else if (r.quietBefore < options.minQuietBeforeFrames) r.rejectedBy = "no pause before";
+        if (*r.rejectedBy) {
             if (observer) observer(r);
             return;
         }
@@ -431,9 +464,14 @@ struct SphinxDecoder::Impl {
         if (auto found = byWords.find(words); found != byWords.end())
             r.phraseIndex = static_cast<int>(found->second);
         r.accepted = r.phraseIndex >= 0;
+        if (r.accepted && r.edgeFramesPerPhone <= options.minEdgeFramesPerPhone) {
+            r.accepted = false;
+            r.rejectedBy = "edge word too short";
+        }
         if (rival && r.accepted) {
             if (ps_set_search(ps.get(), kLoopSearch) < 0) throw SphinxError("speech engine: the phone loop is missing");
             r.rivalScore = decode(level);
+            r.worstWordMargin = worstWordMargin(r);
             if (ps_set_search(ps.get(), searchName.c_str()) < 0)
                 throw SphinxError("speech engine: the phrase grammar could not be selected");
             // Per frame of the phrase's own words: the silence around them
@@ -446,14 +484,10 @@ struct SphinxDecoder::Impl {
                 r.accepted = false;
                 r.rejectedBy = "phone loop margin";
             }
-        }
-        if (r.accepted && r.edgeFramesPerPhone <= options.minEdgeFramesPerPhone) {
-            r.accepted = false;
-            r.rejectedBy = "edge word too short";
-        }
-        if (r.accepted && r.quietBefore < options.minQuietBeforeFrames) {
-            r.accepted = false;
-            r.rejectedBy = "no pause before";
+            if (r.accepted && r.worstWordMargin < options.minWordMargin) {
+                r.accepted = false;
+                r.rejectedBy = "a word far behind the loop";
+            }
         }
 
         if (observer) observer(r);

@@ -63,6 +63,12 @@ struct DecoderOptions {
     // listening counts as quiet.
     int minQuietBeforeFrames = 0;
 
+    // Every word of the phrase on its own must come this close to the loop
+    // over its frames (acoustic score per frame). A near miss ("close the
+    // door" for "close window") shares words that score well and hide, in
+    // the phrase's average, the one word that does not fit.
+    int minWordMargin = -1000000;
+
     // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.
     std::vector<std::pair<std::string, std::string>> engineArgs;
 };
@@ -98,6 +104,7 @@ struct UtteranceReport {
     int marginPerFrame = 0;       // (score - rivalScore) / frames
     double edgeFramesPerPhone = 0;  // the shorter of the first and last word, per phone
     int quietBefore = 0;          // frames of quiet before the utterance
+    int worstWordMargin = 0;      // the phrase word that the loop beats most, per frame
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
 };
 

@@ -11,6 +11,7 @@
 //   -1 N       minimum margin per frame for a one-word phrase
 //   -q N       frames of quiet required before an utterance
 //   -w N       minimum margin per frame of the phrase's worst word
+//   -B N, -A N most frames before the first and after the last phrase word
 //   -L DB      level of a stretch's loudest 10 ms before decoding
 //   -N DB      white noise this far below that level
 //   -S MS      silence that closes a stretch
@@ -37,6 +38,10 @@ int main(int argc, char** argv) {
             options.minMarginOneWord = std::stoi(val);
         } else if (opt == "-q") {
             options.minQuietBeforeFrames = std::stoi(val);
+        } else if (opt == "-B") {
+            options.maxFramesBeforeWords = std::stoi(val);
+        } else if (opt == "-A") {
+            options.maxFramesAfterWords = std::stoi(val);
         } else if (opt == "-w") {
             options.minWordMargin = std::stoi(val);
         } else if (opt == "-L") {

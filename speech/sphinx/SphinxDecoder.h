@@ -69,6 +69,14 @@ struct DecoderOptions {
     // the phrase's average, the one word that does not fit.
     int minWordMargin = -1000000;
 
+    // The phrase's words must cover the stretch's speech: at most this many
+    // frames from the stretch's start (pre-roll included) to the first word,
+    // and from the last word to the stretch's end (closing quiet included).
+    // More means talk around the phrase was passed off as silence ("go back
+    // to sleep" heard as "go back").
+    int maxFramesBeforeWords = 1000000;
+    int maxFramesAfterWords = 1000000;
+
     // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.
     std::vector<std::pair<std::string, std::string>> engineArgs;
 };
@@ -105,6 +113,8 @@ struct UtteranceReport {
     double edgeFramesPerPhone = 0;  // the shorter of the first and last word, per phone
     int quietBefore = 0;          // frames of quiet before the utterance
     int worstWordMargin = 0;      // the phrase word that the loop beats most, per frame
+    int framesBeforeWords = 0;    // from the stretch's start to the first phrase word
+    int framesAfterWords = 0;     // from the last phrase word to the stretch's end
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
 };
 

@@ -14,9 +14,12 @@ double levelDb(const std::int16_t* s, std::size_t n) {
     return meanSquare > 0 ? 10.0 * std::log10(meanSquare) : -200.0;
 }
 
-// The floor rises by this much per frame of sound above it: 1 dB a second,
-// slow enough that a long stretch of talk does not become the floor.
-constexpr double kFloorRisePerFrame = 0.01;
+// The floor rises by this much per frame of sound above it: outside speech
+// 10 dB a second, so that a noise floor that sets in (a fan, a noise floor
+// after digital silence) is learnt within a second or two; within speech
+// 1 dB a second, so that a long stretch of talk does not become the floor.
+constexpr double kFloorRisePerFrame = 0.1;
+constexpr double kFloorRiseInSpeech = 0.01;
 // And falls this share of the way to a quieter frame, in one frame.
 constexpr double kFloorFallShare = 0.2;
 
@@ -52,7 +55,7 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
     }
     const double floor = floorDb_;
     if (db < floorDb_) floorDb_ += (db - floorDb_) * kFloorFallShare;
-    else floorDb_ += kFloorRisePerFrame;
+    else floorDb_ += inSpeech_ ? kFloorRiseInSpeech : kFloorRisePerFrame;
     floorDb_ = std::max(floorDb_, kMinFloorDb);
 
     Event event = Event::None;

@@ -74,16 +74,23 @@ TEST(Segmenter, OneStretchPerWordWhateverCameBeforeAndWhateverTheLevel) {
         double lead;     // seconds of zeros first
         double level;    // dBFS of the words
         double noiseDb;  // noise floor RMS, 0 for none
+        double noiseFrom = 0;  // seconds: where the noise floor sets in
     } cases[] = {
         {"fresh, loud", 0.5, -3, 0},     {"fresh, quiet", 0.5, -30, 0},
         {"after a minute of zeros, loud", 60, -3, 0},
         {"after a minute of zeros, quiet", 60, -30, 0},
         {"noise floor, quiet", 60, -30, -60}, {"noise floor, loud", 60, -3, -60},
+        {"noise floor setting in after the zeros, quiet", 60, -30, -60, 59.5},
+        {"noise floor setting in after the zeros, loud", 60, -3, -60, 59.5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Pcm pcm = concat({zeros(c.lead), word(c.level, 0.6), zeros(1.0), word(c.level, 1.2), zeros(1.0)});
-        if (c.noiseDb < 0) addNoise(pcm, c.noiseDb, 7);
+        if (c.noiseDb < 0) {
+            Pcm tail(pcm.begin() + long(c.noiseFrom * kRate), pcm.end());
+            addNoise(tail, c.noiseDb, 7);
+            std::copy(tail.begin(), tail.end(), pcm.begin() + long(c.noiseFrom * kRate));
+        }
         SpeechSegmenter seg;
         const auto found = stretches(seg, pcm);
         ASSERT_EQ(found.size(), 2u);

@@ -41,6 +41,14 @@ sox -R -q -n -r 16000 -c 1 -b 16 "$clips/zeros.wav" trim 0 60 || qm_fail "sox fa
 # White noise of peak A has an RMS of A / sqrt(3): -60 dBFS RMS.
 sox -R -q -n -r 16000 -c 1 -b 16 "$clips/floor.wav" synth 600 whitenoise vol 0.001732 || qm_fail "sox failed"
 
+# The phrases play from the sound server's own memory: a client streaming
+# them on a busy machine can fall behind, and the gap it leaves would cut a
+# phrase in two. Waiting for the mark (or the limit) lets each clip finish.
+play() {
+  pactl upload-sample "$1" phrase >/dev/null || qm_fail "pactl upload-sample failed"
+  pactl play-sample phrase vsink || qm_fail "pactl play-sample failed"
+}
+
 mic_open() { pactl list short source-outputs 2>/dev/null | grep -q .; }
 heard() { [ -f "$marks" ] && wc -l < "$marks" || echo 0; }
 
@@ -67,7 +75,7 @@ run() {
       i=$(( (first + n * 7) % ${#phrases[@]} ))
       n=$((n + 1))
       before=$(heard)
-      paplay -d vsink "$(clip "$i" "$level" "$voice")" || qm_fail "paplay failed"
+      play "$(clip "$i" "$level" "$voice")"
       played+=("$i")
       # The command runs within a few seconds, or never.
       qm_wait 10 eval '[ "$(heard)" -gt "$before" ]' ||

@@ -1,12 +1,20 @@
 // Development probe: decodes WAV files against a phrase list and prints the
 // evidence behind every accept/reject decision, one utterance per line:
 //   file end_ms accepted frames phrase_frames ascr_per_frame
-//   phones posterior words segments margin_per_frame
+//   phones posterior words segments margin_per_frame quiet_frames_before
+//   0 worst_word_margin
 // where segments are word:first_frame-last_frame:ascr. The phrase list is
 // plain text, one phrase per line. Options, for sweeping the decision:
 //   -r P       phone probability of the loop-only rival decoder (0: none)
 //   -m N       minimum margin per frame over the rival
 //   -e F       frames per phone the first and last word must exceed
+//   -1 N       minimum margin per frame for a one-word phrase
+//   -q N       frames of quiet required before an utterance
+//   -w N       minimum margin per frame of the phrase's worst word
+//   -B N, -A N most frames before the first and after the last phrase word
+//   -L DB      level of a stretch's loudest 10 ms before decoding
+//   -N DB      white noise this far below that level
+//   -S MS      silence that closes a stretch
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxDecoder.h"
@@ -26,6 +34,22 @@ int main(int argc, char** argv) {
             options.rivalPhoneProb = std::stod(val);
         } else if (opt == "-m") {
             options.minMarginPerFrame = std::stoi(val);
+        } else if (opt == "-1") {
+            options.minMarginOneWord = std::stoi(val);
+        } else if (opt == "-q") {
+            options.minQuietBeforeFrames = std::stoi(val);
+        } else if (opt == "-B") {
+            options.maxFramesBeforeWords = std::stoi(val);
+        } else if (opt == "-A") {
+            options.maxFramesAfterWords = std::stoi(val);
+        } else if (opt == "-w") {
+            options.minWordMargin = std::stoi(val);
+        } else if (opt == "-L") {
+            options.loudestDb = std::stod(val);
+        } else if (opt == "-N") {
+            options.noiseBelowDb = std::stod(val);
+        } else if (opt == "-S") {
+            options.endSilenceMs = std::stoi(val);
         } else if (opt == "-e") {
             options.minEdgeFramesPerPhone = std::stod(val);
         } else if (opt == "-o" && val.find('=') != std::string::npos) {
@@ -60,10 +84,10 @@ int main(int argc, char** argv) {
                 for (const auto& g : r.segments)
                     segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
                             std::to_string(g.ascr) + ' ';
-                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\n", file.c_str(),
+                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t0\t%d\n", file.c_str(),
                             static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
                             r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones,
-                            r.posterior, r.words.c_str(), segs.c_str(), r.marginPerFrame);
+                            r.posterior, r.words.c_str(), segs.c_str(), r.marginPerFrame, r.quietBefore, r.worstWordMargin);
             });
             dec.process(pcm.data(), pcm.size());
             dec.finish();

@@ -28,18 +28,30 @@ bool isBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c =
 // reported as words that cannot be pronounced rather than silently dropped).
 bool isWordEdge(unsigned char c) { return std::isalnum(c) != 0 || c >= 0x80 || std::strchr("&+@%$#=", c); }
 
-bool known(ps_decoder_t* ps, const std::string& w) {
+// The engine and where its missing words come from.
+struct Lexicon {
+    ps_decoder_t* ps;
+    const WordSource& dictionary;
+};
+
+bool inEngine(ps_decoder_t* ps, const std::string& w) {
     char* pron = ps_lookup_word(ps, w.c_str());
     if (!pron) return false;
     ckd_free(pron);
     return true;
 }
 
+// The engine knows the word, or learns it now from the dictionary file.
+bool known(const Lexicon& lx, const std::string& w) {
+    if (inEngine(lx.ps, w)) return true;
+    return lx.dictionary && lx.dictionary(w) && inEngine(lx.ps, w);
+}
+
 // Splits one normalised token into dictionary words: as is when the
 // dictionary knows it, else at inner hyphens, dots and underscores
 // ("e-mail" -> e mail). Returns false when some part is unknown.
-bool lookup(ps_decoder_t* ps, const std::string& token, std::vector<std::string>& out) {
-    if (known(ps, token)) {
+bool lookup(const Lexicon& lx, const std::string& token, std::vector<std::string>& out) {
+    if (known(lx, token)) {
         out.push_back(token);
         return true;
     }
@@ -56,7 +68,7 @@ bool lookup(ps_decoder_t* ps, const std::string& token, std::vector<std::string>
     if (!cur.empty()) parts.push_back(std::move(cur));
     if (parts.size() < 2) return false;
     for (const auto& p : parts)
-        if (!known(ps, p)) return false;
+        if (!known(lx, p)) return false;
     out.insert(out.end(), parts.begin(), parts.end());
     return true;
 }
@@ -88,8 +100,8 @@ std::string wordName(const std::string& w) {
 // the dictionary knows them, else the words a person says for it, with
 // pronunciations added to the dictionary for those it lacks. False when the
 // token cannot be pronounced.
-bool wordsOfToken(ps_decoder_t* ps, const std::string& typed, std::vector<std::string>& out) {
-    if (lookup(ps, lowered(typed), out)) return true;
+bool wordsOfToken(const Lexicon& lx, const std::string& typed, std::vector<std::string>& out) {
+    if (lookup(lx, lowered(typed), out)) return true;
     // Longer than any word or number anyone reads out in one go.
     if (typed.size() > kMaxTokenLength) return false;
     // Every edit reloads the table: each token is read out once per run.
@@ -102,7 +114,7 @@ bool wordsOfToken(ps_decoder_t* ps, const std::string& typed, std::vector<std::s
     for (const SpokenWord& sw : spoken) {
         const std::string name = wordName(sw.word);
         if (name.empty()) return false;
-        if (!known(ps, name) && ps_add_word(ps, name.c_str(), sw.phones.c_str(), FALSE) < 0) return false;
+        if (!known(lx, name) && ps_add_word(lx.ps, name.c_str(), sw.phones.c_str(), FALSE) < 0) return false;
         words.push_back(name);
     }
     out.insert(out.end(), words.begin(), words.end());
@@ -142,7 +154,9 @@ std::vector<std::string> normalisePhrase(const std::string& phrase) {
     return words;
 }
 
-PhraseGrammar::PhraseGrammar(const std::vector<std::string>& list, ps_decoder_t* ps) : texts_(list) {
+PhraseGrammar::PhraseGrammar(const std::vector<std::string>& list, ps_decoder_t* ps, const WordSource& dictionary)
+    : texts_(list) {
+    const Lexicon lx{ps, dictionary};
     // Word table local to this grammar and a prefix tree over phrases,
     // so that phrases sharing their opening words share states.
     std::unordered_map<std::string, int> wordIds;
@@ -156,7 +170,7 @@ PhraseGrammar::PhraseGrammar(const std::vector<std::string>& list, ps_decoder_t*
         std::vector<std::string> words;
         bool ok = true;
         for (const auto& tok : splitPhrase(list[idx])) {
-            if (!wordsOfToken(ps, tok, words)) {
+            if (!wordsOfToken(lx, tok, words)) {
                 ok = false;
                 if (const std::string w = lowered(tok); unknownSeen.insert(w).second) unknown_.push_back(w);
             }
@@ -199,10 +213,11 @@ int PhraseGrammar::indexOfWords(const std::string& words) const {
     return found == byWords_.end() ? -1 : static_cast<int>(found->second);
 }
 
-int PhraseGrammar::indexOfText(const std::string& spoken, ps_decoder_t* ps) const {
+int PhraseGrammar::indexOfText(const std::string& spoken, ps_decoder_t* ps, const WordSource& dictionary) const {
+    const Lexicon lx{ps, dictionary};
     std::vector<std::string> words;
     for (const auto& tok : splitPhrase(spoken))
-        if (!wordsOfToken(ps, tok, words)) return -1;
+        if (!wordsOfToken(lx, tok, words)) return -1;
     return indexOfWords(joined(words));
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,6 +21,10 @@ std::vector<std::string> splitPhrase(const std::string& phrase);
 // The same words in lower case.
 std::vector<std::string> normalisePhrase(const std::string& phrase);
 
+// Gives the engine a word it does not know yet, from the dictionary file;
+// false when the file lacks it.
+using WordSource = std::function<bool(const std::string& word)>;
+
 class PhraseGrammar {
 public:
     PhraseGrammar() = default;
@@ -31,7 +36,7 @@ public:
     // with a word that cannot be pronounced are left out (unheard()), and so
     // are empty ones; phrases that come to the same words answer as the
     // first of them.
-    PhraseGrammar(const std::vector<std::string>& phrases, ps_decoder_t* ps);
+    PhraseGrammar(const std::vector<std::string>& phrases, ps_decoder_t* ps, const WordSource& dictionary);
 
     const std::vector<std::string>& unheard() const { return unheard_; }
     // The words that could not be pronounced: lower case, file order.
@@ -47,7 +52,9 @@ public:
     int indexOfWords(const std::string& words) const;
     // The phrase index that saying this text answers as, read the way
     // phrases are read, or -1.
-    int indexOfText(const std::string& spoken, ps_decoder_t* ps) const;
+    int indexOfText(const std::string& spoken, ps_decoder_t* ps, const WordSource& dictionary) const;
+    // Each hearable phrase's dictionary words (blank-separated) and its index.
+    const std::unordered_map<std::string, std::size_t>& byWords() const { return byWords_; }
 
     // The grammar in the library's form, owned by the caller: a prefix tree
     // over the phrases from state 0 to state 1.

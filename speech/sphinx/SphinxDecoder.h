@@ -32,6 +32,15 @@ struct DecoderOptions {
     // pauses between words; shorter reports sooner.
     int endSilenceMs = 300;
 
+    // A stretch of speech longer than the grammar's longest phrase at this
+    // many frames per phone is not decoded at all.
+    int maxFramesPerPhone = 25;
+
+    // Each stretch is brought to this level (its loudest 10 ms, dB of full
+    // scale) over white noise this far below it before decoding.
+    double loudestDb = -15;
+    double noiseBelowDb = 55;
+
     // Per-frame margin check: a second decoder with only the phone loop
     // (each phone costing rivalPhoneProb) hears the same audio; a phrase is
     // accepted only when its path beats the loop's by at least
@@ -46,6 +55,29 @@ struct DecoderOptions {
     // "scroll" as "scroll up"), where it gets close to the model's minimum
     // of 3 frames per phone.
     double minEdgeFramesPerPhone = 0;
+
+    // A one-word phrase must beat the loop by this much instead: a single
+    // short word fits a piece of almost any talk.
+    int minMarginOneWord = 0;
+
+    // Quiet before an utterance, in frames of 10 ms, for it to count as a
+    // command (a command said inside a sentence is refused). The start of
+    // listening counts as quiet.
+    int minQuietBeforeFrames = 0;
+
+    // Every word of the phrase on its own must come this close to the loop
+    // over its frames (acoustic score per frame). A near miss ("close the
+    // door" for "close window") shares words that score well and hide, in
+    // the phrase's average, the one word that does not fit.
+    int minWordMargin = -1000000;
+
+    // The phrase's words must cover the stretch's speech: at most this many
+    // frames from the stretch's start (pre-roll included) to the first word,
+    // and from the last word to the stretch's end (closing quiet included).
+    // More means talk around the phrase was passed off as silence ("go back
+    // to sleep" heard as "go back").
+    int maxFramesBeforeWords = 1000000;
+    int maxFramesAfterWords = 1000000;
 
     // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.
     std::vector<std::pair<std::string, std::string>> engineArgs;
@@ -81,6 +113,10 @@ struct UtteranceReport {
     std::int32_t rivalScore = 0;  // the loop-only decoder's path score
     int marginPerFrame = 0;       // (score - rivalScore) / frames
     double edgeFramesPerPhone = 0;  // the shorter of the first and last word, per phone
+    int quietBefore = 0;          // frames of quiet before the utterance
+    int worstWordMargin = 0;      // the phrase word that the loop beats most, per frame
+    int framesBeforeWords = 0;    // from the stretch's start to the first phrase word
+    int framesAfterWords = 0;     // from the last phrase word to the stretch's end
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
 };
 

@@ -23,3 +23,15 @@ noise() {
 silence() {
     sox -R -q -n -r 16000 -c 1 -b 16 "$2" trim 0 "$1"
 }
+
+# with_noise IN.wav SNR_DB OUT.wav — IN with steady white noise SNR_DB below
+# the level of its speech (measured without the silence around it).
+with_noise() {
+    local in=$1 snr=$2 out=$3 trimmed="${3%.wav}.trim.wav" rms amp
+    sox -q "$in" "$trimmed" silence 1 0.01 0.5% reverse silence 1 0.01 0.5% reverse
+    rms=$(sox "$trimmed" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')
+    rm -f "$trimmed"
+    # Uniform white noise of peak A has an RMS of A / sqrt(3).
+    amp=$(awk -v r="$rms" -v s="$snr" 'BEGIN {printf "%.6f", r / 10 ^ (s / 20) * sqrt(3)}')
+    sox -q -m -v 1 "$in" -v 1 <(sox -R -q "$in" -t wav - synth whitenoise vol "$amp" 2>/dev/null) -b 16 "$out"
+}

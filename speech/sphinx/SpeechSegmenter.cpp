@@ -1,0 +1,112 @@
+#include "SpeechSegmenter.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qm::sphinx {
+
+namespace {
+
+double levelDb(const std::int16_t* s, std::size_t n) {
+    double sum = 0;
+    for (std::size_t i = 0; i < n; ++i) sum += double(s[i]) * double(s[i]);
+    const double meanSquare = sum / double(n) / (32768.0 * 32768.0);
+    return meanSquare > 0 ? 10.0 * std::log10(meanSquare) : -200.0;
+}
+
+// The floor rises by this much per frame of sound above it: outside speech
+// 10 dB a second, so that a noise floor that sets in (a fan, a noise floor
+// after digital silence) is learnt within a second or two; within speech
+// 1 dB a second, so that a long stretch of talk does not become the floor.
+constexpr double kFloorRisePerFrame = 0.1;
+constexpr double kFloorRiseInSpeech = 0.01;
+// And falls this share of the way to a quieter frame, in one frame.
+constexpr double kFloorFallShare = 0.2;
+
+}  // namespace
+
+SpeechSegmenter::SpeechSegmenter() : SpeechSegmenter(Options{}) {}
+
+SpeechSegmenter::SpeechSegmenter(Options options) : options_(options) {}
+
+void SpeechSegmenter::reset() {
+    pending_.clear();
+    history_.clear();
+    speech_.clear();
+    inSpeech_ = false;
+    closed_ = false;
+    frames_ = 0;
+    sinceStretch_ = kLongQuiet;
+    quietBefore_ = kLongQuiet;
+    loudRun_ = 0;
+    quietRun_ = 0;
+}
+
+SpeechSegmenter::Event SpeechSegmenter::frame() {
+    const double db = levelDb(pending_.data(), kFrame);
+    if (closed_) {
+        speech_.clear();
+        closed_ = false;
+    }
+    // Track the floor on every frame; thresholds use the value before it.
+    if (!floorKnown_) {
+        floorDb_ = std::max(db, kMinFloorDb);
+        floorKnown_ = true;
+    }
+    const double floor = floorDb_;
+    if (db < floorDb_) floorDb_ += (db - floorDb_) * kFloorFallShare;
+    else floorDb_ += inSpeech_ ? kFloorRiseInSpeech : kFloorRisePerFrame;
+    floorDb_ = std::max(floorDb_, kMinFloorDb);
+
+    Event event = Event::None;
+    if (!inSpeech_) {
+        if (sinceStretch_ < kLongQuiet) ++sinceStretch_;
+        history_.insert(history_.end(), pending_.begin(), pending_.end());
+        loudRun_ = db > floor + options_.onsetDb ? loudRun_ + 1 : 0;
+        if (loudRun_ >= options_.onsetFrames) {
+            inSpeech_ = true;
+            quietRun_ = 0;
+            speech_.swap(history_);
+            history_.clear();
+            frames_ = speech_.size() / kFrame;
+            quietBefore_ = std::max(0, sinceStretch_ - options_.onsetFrames);
+            event = Event::Started;
+        } else {
+            const std::size_t keep = std::size_t(options_.preRollFrames + options_.onsetFrames) * kFrame;
+            if (history_.size() > keep)
+                history_.erase(history_.begin(), history_.end() - std::ptrdiff_t(keep));
+        }
+    } else {
+        if (++frames_ <= options_.maxFrames) speech_.insert(speech_.end(), pending_.begin(), pending_.end());
+        quietRun_ = db > floor + options_.quietDb ? 0 : quietRun_ + 1;
+        if (quietRun_ >= options_.endSilenceFrames) {
+            inSpeech_ = false;
+            closed_ = true;
+            sinceStretch_ = quietRun_;
+            loudRun_ = 0;
+            event = Event::Ended;
+        }
+    }
+    pending_.clear();
+    return event;
+}
+
+void normaliseLevel(std::vector<std::int16_t>& audio, double loudestDb, double noiseBelowDb) {
+    constexpr std::size_t kFrame = SpeechSegmenter::kFrame;
+    double loudest = -200.0;
+    for (std::size_t at = 0; at + kFrame <= audio.size(); at += kFrame)
+        loudest = std::max(loudest, levelDb(audio.data() + at, kFrame));
+    if (loudest <= -200.0) return;  // nothing but zeros: nothing to hear
+    const double gain = std::pow(10.0, (loudestDb - loudest) / 20.0);
+    // Uniform noise of peak A has an RMS of A / sqrt(3).
+    const double noisePeak = 32768.0 * std::pow(10.0, (loudestDb - noiseBelowDb) / 20.0) * std::sqrt(3.0);
+    std::uint32_t seed = 12345;
+    for (auto& s : audio) {
+        seed = seed * 1664525u + 1013904223u;
+        const double noise = (double(seed >> 8) / double(1u << 24) * 2.0 - 1.0) * noisePeak;
+        const double v = std::round(double(s) * gain + noise);
+        s = static_cast<std::int16_t>(std::clamp(v, -32768.0, 32767.0));
+    }
+}
+
+}  // namespace qm::sphinx

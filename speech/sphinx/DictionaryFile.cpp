@@ -3,9 +3,8 @@
 #include "SphinxDecoder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace qm::sphinx {
 
@@ -16,10 +15,16 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 }  // namespace
 
 DictionaryFile::DictionaryFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    // stdio, not iostreams: streams would pull most of a megabyte of locale
+    // code into the Windows program.
+    std::FILE* in = std::fopen(path.c_str(), "rb");
     if (!in) throw SphinxError("speech model: cannot open " + path);
-    text_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad() || text_.empty()) throw SphinxError("speech model: cannot read " + path);
+    char buffer[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) text_.append(buffer, got);
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed || text_.empty()) throw SphinxError("speech model: cannot read " + path);
     data_ = text_.data();
     bytes_ = text_.size();
     for (std::size_t at = 0; at < bytes_;) {

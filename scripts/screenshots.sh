@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Refreshes the README's screenshots: builds the Linux program, runs the GUI
-# tests that photograph every window under Xvfb (they write
-# build/screenshots/linux/), and copies the pictures the README shows into
-# docs/screenshots/linux/.
+# Refreshes the README's screenshots: builds both programs, runs the tests
+# that photograph every window (Linux under Xvfb into build/screenshots/linux/,
+# Windows under Wine into build/screenshots/windows/), and copies the
+# pictures the README shows into docs/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/deps.sh
@@ -18,4 +18,11 @@ mkdir -p docs/screenshots/linux
 for shot in main tray-menu add word-list about message-box; do
   cp "build/screenshots/linux/$shot.png" "docs/screenshots/linux/$shot.png"
 done
-echo "docs/screenshots/linux/ refreshed"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --test-dir build/windows --output-on-failure -R '^wine\.app\.'
+mkdir -p docs/screenshots/windows
+for shot in main-window tray-menu add-window word-list-window about-window message-box; do
+  cp "build/screenshots/windows/$shot.png" "docs/screenshots/windows/$shot.png"
+done
+echo "docs/screenshots/linux/ and docs/screenshots/windows/ refreshed"

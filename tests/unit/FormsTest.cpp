@@ -1,3 +1,4 @@
+#include "ScriptedProgram.h"
 #include "FakeBackends.h"
 #include "FakeDesktop.h"
 #include "FakeFrontEnd.h"
@@ -18,15 +19,7 @@ namespace {
 
 const std::string kHeader = "[Grammer]\r\ntype=cfg\r\n[<start>]\r\n";
 
-struct App {
-    test::TestFolder dir;
-    FakeDesktop desktop{dir.dir()};
-    FakeFrontEnd frontEnd;
-    ScriptedRecognizer sr;
-    FakePlayer player;
-    FakeSession session;
-    WindowSet set{{desktop, frontEnd, sr, player, session}};
-
+struct App : test::ScriptedProgram {
     explicit App(bool seed = true)
     {
         if (seed) {

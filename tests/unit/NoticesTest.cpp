@@ -1,6 +1,7 @@
 // What the user is told about the program's own state: that it does not
 // listen (once per change, and by the tray icon's colour), and that there is
 // no tray icon to come back by.
+#include "ScriptedProgram.h"
 #include "FakeBackends.h"
 #include "FakeDesktop.h"
 #include "FakeFrontEnd.h"
@@ -20,15 +21,7 @@ using Op = ScriptedRecognizer::Op;
 
 namespace {
 
-struct App {
-    test::TestFolder dir;
-    FakeDesktop desktop{dir.dir()};
-    FakeFrontEnd frontEnd;
-    ScriptedRecognizer sr;
-    FakePlayer player;
-    FakeSession session;
-    WindowSet set{{desktop, frontEnd, sr, player, session}};
-
+struct App : test::ScriptedProgram {
     long notListeningBoxes() const
     {
         return std::count_if(desktop.messages.begin(), desktop.messages.end(),

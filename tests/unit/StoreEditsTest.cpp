@@ -1,6 +1,7 @@
 // The three handlers that write the store (the add window's Save, the word
 // list's Delete, the main window's close) never write over bytes the program
 // has not seen: a hand edit is read first, an unclean store is backed up.
+#include "ScriptedProgram.h"
 #include "FakeBackends.h"
 #include "FakeDesktop.h"
 #include "FakeFrontEnd.h"
@@ -21,15 +22,7 @@ namespace {
 
 const std::string kHeader = "[Grammer]\r\ntype=cfg\r\n[<start>]\r\n";
 
-struct App {
-    test::TestFolder dir;
-    FakeDesktop desktop{dir.dir()};
-    FakeFrontEnd frontEnd;
-    ScriptedRecognizer sr;
-    FakePlayer player;
-    FakeSession session;
-    WindowSet set{{desktop, frontEnd, sr, player, session}};
-
+struct App : test::ScriptedProgram {
     App(const std::string& words, const std::string& dirs, const std::string& desc)
     {
         dir.write("words.txt", words);

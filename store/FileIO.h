@@ -46,9 +46,6 @@ struct ReadResult {
 // than the limit is refused with a reason, and never blocks.
 ReadResult readRegular(const std::string& path, uint64_t limit = kMaxStoreFileBytes);
 
-// The bytes of a regular file, as readRegular reads them.
-inline std::string readAll(const std::string& path) { return readRegular(path).bytes; }
-
 // The stamp of what the path names now (following a symbolic link); a
 // missing file gives a stamp that does not exist.
 Stamp stampOf(const std::string& path);

@@ -88,6 +88,29 @@ int openRegular(const std::string& path, struct stat& st)
     return fd;
 }
 
+Error tooLarge(const std::string& path, uint64_t limit)
+{
+    return Error(path, "is larger than " + std::to_string(limit >> 20) + " MiB, too large for a word list");
+}
+
+// Hands each chunk of the file to `take`, to the end of the file.
+template <class Take>
+void readEach(int fd, const std::string& path, Take take)
+{
+    char buf[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw systemError(path, errno);
+        }
+        if (n == 0)
+            return;
+        take(buf, static_cast<size_t>(n));
+    }
+}
+
 } // namespace
 
 ReadResult readRegular(const std::string& path, uint64_t limit)
@@ -95,24 +118,15 @@ ReadResult readRegular(const std::string& path, uint64_t limit)
     struct stat st {};
     Fd f{openRegular(path, st)};
     if (static_cast<uint64_t>(st.st_size) > limit)
-        throw Error(path, "is larger than " + std::to_string(limit >> 20) + " MiB, too large for a word list");
+        throw tooLarge(path, limit);
     ReadResult r;
     r.stamp = stampFrom(st);
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(f.fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw systemError(path, errno);
-        }
-        if (n == 0)
-            break;
-        r.bytes.append(buf, static_cast<size_t>(n));
+    readEach(f.fd, path, [&](const char* bytes, size_t n) {
+        r.bytes.append(bytes, n);
         // A file that keeps growing while it is read.
         if (r.bytes.size() > limit)
-            throw Error(path, "is larger than " + std::to_string(limit >> 20) + " MiB, too large for a word list");
-    }
+            throw tooLarge(path, limit);
+    });
     return r;
 }
 
@@ -156,18 +170,7 @@ bool keepAs(const std::string& path, const std::string& backup)
         throw systemError(backup, errno);
     }
     try {
-        char buf[65536];
-        for (;;) {
-            ssize_t n = ::read(in.fd, buf, sizeof buf);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                throw systemError(path, errno);
-            }
-            if (n == 0)
-                break;
-            writeAll(out.fd, backup, buf, static_cast<size_t>(n));
-        }
+        readEach(in.fd, path, [&](const char* bytes, size_t n) { writeAll(out.fd, backup, bytes, n); });
         syncAndClose(out, backup);
     } catch (const Error&) {
         ::unlink(backup.c_str());

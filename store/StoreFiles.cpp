@@ -136,7 +136,7 @@ void ReadStoreFiles(const StorePaths& paths, CommandTable& table, DisplayCopy& c
     // read that cannot get the lock has not seen the files either.
     seen.clean = false;
     try {
-        const StoreLock lock(StoreFolderOf(paths.words), StoreLock::Mode::Shared);
+        const StoreLock lock(storeFolder(paths), StoreLock::Mode::Shared);
         seen.words = fileio::stampOf(paths.words);
         seen.dirs = fileio::stampOf(paths.dirs);
         seen.desc = fileio::stampOf(paths.desc);
@@ -236,7 +236,7 @@ SaveReport SaveStoreFiles(const StorePaths& paths, CommandTable& table)
 {
     StoreSeen& seen = *paths.seen;
     table.List1.setListIndex(-1);
-    const StoreLock lock(StoreFolderOf(paths.words), StoreLock::Mode::Exclusive);
+    const StoreLock lock(storeFolder(paths), StoreLock::Mode::Exclusive);
     std::vector<fileio::Replacement> files{
         {paths.words, WordsFileBytes(table)},
         {paths.dirs, ItemsFileBytes(table.List1, table.List2)},

@@ -44,7 +44,4 @@ private:
 // What the StoreError says when another program holds the lock too long.
 std::string BusyReason(bool writing);
 
-// The folder part of a store file's path, as the store's paths are made.
-std::string StoreFolderOf(const std::string& storeFile);
-
 } // namespace qm

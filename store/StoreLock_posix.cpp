@@ -57,12 +57,4 @@ StoreLock::~StoreLock()
         ::close(toFd(handle_)); // closing the last descriptor releases the lock
 }
 
-std::string StoreFolderOf(const std::string& storeFile)
-{
-    const auto slash = storeFile.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : storeFile.substr(0, slash);
-}
-
 } // namespace qm

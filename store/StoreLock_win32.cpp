@@ -56,10 +56,4 @@ StoreLock::~StoreLock()
         CloseHandle(static_cast<HANDLE>(handle_)); // closing the handle releases its locks
 }
 
-std::string StoreFolderOf(const std::string& storeFile)
-{
-    const auto sep = storeFile.find_last_of("\\/");
-    return sep == std::string::npos ? "." : storeFile.substr(0, sep);
-}
-
 } // namespace qm

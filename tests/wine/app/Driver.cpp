@@ -34,6 +34,19 @@ void require(bool ok, const std::string& what)
     throw CaseAborted(what);
 }
 
+int runCase(const std::string& name, const std::function<void()>& body)
+{
+    try {
+        body();
+    } catch (const CaseAborted&) {
+        // Already reported.
+    } catch (const std::exception& e) {
+        check(false, e.what());
+    }
+    std::printf("%s: %d failure(s)\n", name.c_str(), failures());
+    return failures() == 0 ? 0 : 1;
+}
+
 int failures() { return g_failures; }
 
 std::string escaped(const std::string& bytes)

@@ -18,6 +18,9 @@ struct CaseAborted : std::runtime_error {
 void check(bool ok, const std::string& what);
 void require(bool ok, const std::string& what);
 int failures();
+// Runs one case, counting an escaped exception as a failure, prints the
+// count under the case's name and gives the driver's exit status.
+int runCase(const std::string& name, const std::function<void()>& body);
 
 template <typename T>
 std::string show(const std::vector<T>& items)

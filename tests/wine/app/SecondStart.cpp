@@ -112,13 +112,5 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: quillmere-second-start PROGRAM.exe\n");
         return 2;
     }
-    try {
-        run(windowsPath(argv[1]));
-    } catch (const CaseAborted&) {
-        // Already reported.
-    } catch (const std::exception& e) {
-        check(false, e.what());
-    }
-    std::printf("second-start: %d failure(s)\n", failures());
-    return failures() == 0 ? 0 : 1;
+    return runCase("second-start", [&] { run(windowsPath(argv[1])); });
 }

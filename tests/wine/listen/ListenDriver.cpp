@@ -174,13 +174,5 @@ int main(int argc, char** argv)
     Args args{windowsPath(argv[2]), windowsPath(argv[3])};
     std::printf("case %s with %s\n", argv[1], args.program.c_str());
     std::fflush(stdout);
-    try {
-        kCases.at(argv[1])(args);
-    } catch (const CaseAborted&) {
-        // Already reported.
-    } catch (const std::exception& e) {
-        check(false, e.what());
-    }
-    std::printf("%s: %d failure(s)\n", argv[1], failures());
-    return failures() == 0 ? 0 : 1;
+    return runCase(argv[1], [&] { kCases.at(argv[1])(args); });
 }

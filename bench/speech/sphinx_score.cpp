@@ -15,6 +15,7 @@
 //   -L DB      level of a stretch's loudest 10 ms before decoding
 //   -N DB      white noise this far below that level
 //   -S MS      silence that closes a stretch
+//   -a X, -b X noise reduction: over-subtraction (0: off), floor share
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxDecoder.h"
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
             options.loudestDb = std::stod(val);
         } else if (opt == "-N") {
             options.noiseBelowDb = std::stod(val);
+        } else if (opt == "-a") {
+            options.noiseReduction.overSubtraction = std::stod(val);
+        } else if (opt == "-b") {
+            options.noiseReduction.floorShare = std::stod(val);
         } else if (opt == "-S") {
             options.endSilenceMs = std::stoi(val);
         } else if (opt == "-e") {

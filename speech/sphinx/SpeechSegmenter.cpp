@@ -38,6 +38,7 @@ void SpeechSegmenter::reset() {
     frames_ = 0;
     sinceStretch_ = kLongQuiet;
     quietBefore_ = kLongQuiet;
+    quietLead_ = 0;
     loudRun_ = 0;
     quietRun_ = 0;
 }
@@ -69,6 +70,7 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
             speech_.swap(history_);
             history_.clear();
             frames_ = speech_.size() / kFrame;
+            quietLead_ = speech_.size() - std::size_t(options_.onsetFrames) * kFrame;
             quietBefore_ = std::max(0, sinceStretch_ - options_.onsetFrames);
             event = Event::Started;
         } else {

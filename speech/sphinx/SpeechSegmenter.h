@@ -72,6 +72,9 @@ public:
     // stretch's speech ended, or kLongQuiet when nothing came before.
     static constexpr int kLongQuiet = 1 << 20;
     int quietBefore() const { return quietBefore_; }
+    // Samples at the start of the open (or last closed) stretch that came
+    // before its onset: the pre-roll, quiet by construction.
+    std::size_t quietLead() const { return quietLead_; }
 
 private:
     enum class Event { None, Started, Ended };
@@ -88,6 +91,7 @@ private:
     std::size_t frames_ = 0;
     int sinceStretch_ = kLongQuiet;  // frames since the last stretch's speech
     int quietBefore_ = kLongQuiet;
+    std::size_t quietLead_ = 0;
     int loudRun_ = 0;
     int quietRun_ = 0;
 };

@@ -325,6 +325,7 @@ struct SphinxDecoder::Impl {
             return;
         }
         std::vector<std::int16_t> level(audio);
+        if (options.noiseReduction.overSubtraction > 0) reduceNoise(level, segmenter.quietLead(), options.noiseReduction);
         normaliseLevel(level, options.loudestDb, options.noiseBelowDb);
         r.score = decode(level);
         const char* hyp = ps_get_hyp(ps.get(), &r.score);

@@ -3,6 +3,7 @@
 // 16-bit PCM and callbacks fire from inside process()/finish().
 #pragma once
 
+#include "speech/sphinx/NoiseReduction.h"
 #include "speech/sphinx/PhraseGrammar.h"
 
 #include <cstddef>
@@ -40,6 +41,9 @@ struct DecoderOptions {
     // scale) over white noise this far below it before decoding.
     double loudestDb = -15;
     double noiseBelowDb = 55;
+    // A steady noise floor is taken out of each stretch first, as learnt
+    // from the quiet before its onset (off when overSubtraction is 0).
+    NoiseReductionOptions noiseReduction;
 
     // Per-frame margin check: a second decoder with only the phone loop
     // (each phone costing rivalPhoneProb) hears the same audio; a phrase is

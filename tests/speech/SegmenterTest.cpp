@@ -2,6 +2,7 @@
 // (digital silence, a noise floor) or on the input level; and the level
 // normalisation makes the same stretch at any gain into the same audio.
 #include "speech/sphinx/DictionaryFile.h"
+#include "speech/sphinx/NoiseReduction.h"
 #include "speech/sphinx/SpeechSegmenter.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +147,45 @@ TEST(Segmenter, LevelNormalisationMakesGainIrrelevant) {
     for (std::size_t at = 0; at + 160 <= quiet.size(); at += 160)
         EXPECT_FALSE(std::all_of(quiet.begin() + long(at), quiet.begin() + long(at + 160), [](std::int16_t s) { return s == 0; }))
             << "silent frame at " << at;
+}
+
+double rmsDb(const Pcm& pcm, std::size_t from, std::size_t to) {
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i) sum += double(pcm[i]) * pcm[i];
+    return 10 * std::log10(sum / double(to - from) / (32768.0 * 32768.0));
+}
+
+TEST(NoiseReduction, TakesOutTheFloorLearntFromTheOpeningQuietAndKeepsTheVoice) {
+    // 0.25 s of quiet, a word 30 dB over a white floor, quiet after it.
+    const Pcm clean = concat({zeros(0.25), word(-20, 0.8), zeros(0.5)});
+    Pcm noisy = clean;
+    addNoise(noisy, -55, 11);
+    const std::size_t lead = 4000, wordEnd = lead + 12800;
+    Pcm reduced = noisy;
+    qm::sphinx::reduceNoise(reduced, lead);
+    // The floor drops by more than 6 dB, in the quiet after the word too.
+    EXPECT_LT(rmsDb(reduced, wordEnd + 1600, reduced.size()), rmsDb(noisy, wordEnd + 1600, noisy.size()) - 6);
+    // The word keeps its level and is closer to the clean word than before.
+    EXPECT_NEAR(rmsDb(reduced, lead, wordEnd), rmsDb(clean, lead, wordEnd), 0.5);
+    Pcm before(clean.size()), after(clean.size());
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        before[i] = static_cast<std::int16_t>(noisy[i] - clean[i]);
+        after[i] = static_cast<std::int16_t>(reduced[i] - clean[i]);
+    }
+    EXPECT_LT(rmsDb(after, lead, wordEnd), rmsDb(before, lead, wordEnd));
+}
+
+TEST(NoiseReduction, LeavesAudioAloneWithNothingToLearnFrom) {
+    // Digital silence before the word, or a lead too short to learn from.
+    const Pcm silent = concat({zeros(0.25), word(-20, 0.5)});
+    Pcm out = silent;
+    qm::sphinx::reduceNoise(out, 4000);
+    EXPECT_EQ(out, silent);
+    Pcm noisy = silent;
+    addNoise(noisy, -50, 5);
+    out = noisy;
+    qm::sphinx::reduceNoise(out, 300);
+    EXPECT_EQ(out, noisy);
 }
 
 TEST(DictionaryFile, FindsEveryPronunciationWhateverTheFileOrder) {

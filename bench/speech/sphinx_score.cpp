@@ -2,8 +2,9 @@
 // evidence behind every accept/reject decision, one utterance per line:
 //   file end_ms accepted frames phrase_frames ascr_per_frame
 //   phones posterior words segments margin_per_frame quiet_frames_before
-//   0 worst_word_margin
-// where segments are word:first_frame-last_frame:ascr. The phrase list is
+//   0 worst_word_margin event_ms
+// where segments are word:first_frame-last_frame:ascr, and event_ms is when
+// the report left the decoder, fed in real time (see below). The phrase list is
 // plain text, one phrase per line. Options, for sweeping the decision:
 //   -r P       phone probability of the loop-only rival decoder (0: none)
 //   -m N       minimum margin per frame over the rival
@@ -15,11 +16,15 @@
 //   -L DB      level of a stretch's loudest 10 ms before decoding
 //   -N DB      white noise this far below that level
 //   -S MS      silence that closes a stretch
+//   -D MS      quiet after speech at which the stretch is judged
+//   -T N       minimum margin per frame within a second of other talk
 //   -a X, -b X noise reduction: over-subtraction (0: off), floor share
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxDecoder.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -53,6 +58,10 @@ int main(int argc, char** argv) {
             options.noiseReduction.overSubtraction = std::stod(val);
         } else if (opt == "-b") {
             options.noiseReduction.floorShare = std::stod(val);
+        } else if (opt == "-T") {
+            options.minMarginSoonAfterTalk = std::stoi(val);
+        } else if (opt == "-D") {
+            options.decideAfterSilenceMs = std::stoi(val);
         } else if (opt == "-S") {
             options.endSilenceMs = std::stoi(val);
         } else if (opt == "-e") {
@@ -84,18 +93,38 @@ int main(int argc, char** argv) {
             const std::string file = argv[i];
             const auto pcm = qm::hear::readWav16kMono(file);
             const std::uint64_t base = dec.samplesConsumed();
-            dec.onUtterance([&](const qm::sphinx::UtteranceReport& r) {
-                std::string segs;
-                for (const auto& g : r.segments)
-                    segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
-                            std::to_string(g.ascr) + ' ';
-                std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t0\t%d\n", file.c_str(),
-                            static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
-                            r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones,
-                            r.posterior, r.words.c_str(), segs.c_str(), r.marginPerFrame, r.quietBefore, r.worstWordMargin);
-            });
-            dec.process(pcm.data(), pcm.size());
+            std::vector<qm::sphinx::UtteranceReport> reports;
+            dec.onUtterance([&](const qm::sphinx::UtteranceReport& r) { reports.push_back(r); });
+            // Fed as the microphone delivers it, 20 ms at a time, to one
+            // consumer: a buffer waits while the decoder is still busy. The
+            // time at which a report leaves the decoder, on the clock of the
+            // audio, is printed last.
+            constexpr std::size_t kBuffer = 320;
+            double busyMs = 0;
+            auto print = [&](double atMs) {
+                for (const auto& r : reports) {
+                    std::string segs;
+                    for (const auto& g : r.segments)
+                        segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
+                                std::to_string(g.ascr) + ' ';
+                    std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t0\t%d\t%.0f\n", file.c_str(),
+                                static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
+                                r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones, r.posterior, r.words.c_str(),
+                                segs.c_str(), r.marginPerFrame, r.quietBefore, r.worstWordMargin, atMs);
+                }
+                reports.clear();
+            };
+            for (std::size_t at = 0; at < pcm.size(); at += kBuffer) {
+                const std::size_t n = std::min(kBuffer, pcm.size() - at);
+                const double arrival = double(at + n) / 16.0;
+                const auto t0 = std::chrono::steady_clock::now();
+                dec.process(pcm.data() + at, n);
+                const double took = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+                busyMs = std::max(arrival, busyMs) + took;
+                print(busyMs);
+            }
             dec.finish();
+            print(busyMs);
         }
     } catch (const std::exception& e) {
         std::cerr << e.what() << "\n";

@@ -60,19 +60,30 @@ void reduceNoise(std::vector<std::int16_t>& audio, std::size_t quietSamples, con
         fft(x, false);
     };
 
-    // The noise: the mean power of the windows wholly inside the quiet.
-    std::vector<double> noise(kBins, 0.0);
+    // The noise: the mean power of the quieter half of the windows wholly
+    // inside the quiet. The opening quiet can end in the first, softer
+    // sounds of the speech; those windows are the louder ones and stay out.
+    std::vector<std::vector<double>> powers;
     Spectrum x(kSize);
-    std::size_t learnt = 0;
     for (std::size_t f = kSize / kHop; f * kHop <= quietSamples; ++f) {
         frameAt(f, x);
-        for (std::size_t b = 0; b < kBins; ++b) noise[b] += std::norm(x[b]);
-        ++learnt;
+        std::vector<double> p(kBins);
+        for (std::size_t b = 0; b < kBins; ++b) p[b] = std::norm(x[b]);
+        powers.push_back(std::move(p));
     }
-    if (learnt == 0) return;
-    double total = 0;
-    for (double& p : noise) total += p /= double(learnt);
-    if (total <= 0) return;  // digital silence: nothing to take away
+    if (powers.empty()) return;
+    auto total = [](const std::vector<double>& p) {
+        double t = 0;
+        for (double v : p) t += v;
+        return t;
+    };
+    std::sort(powers.begin(), powers.end(),
+              [&](const std::vector<double>& a, const std::vector<double>& b) { return total(a) < total(b); });
+    const std::size_t quieter = (powers.size() + 1) / 2;
+    std::vector<double> noise(kBins, 0.0);
+    for (std::size_t k = 0; k < quieter; ++k)
+        for (std::size_t b = 0; b < kBins; ++b) noise[b] += powers[k][b] / double(quieter);
+    if (total(noise) <= 0) return;  // digital silence: nothing to take away
 
     std::vector<double> out(padded, 0.0);
     for (std::size_t f = 0; f < frames; ++f) {

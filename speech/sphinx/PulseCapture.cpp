@@ -27,10 +27,11 @@ void PulseCapture::start(Sink sink, std::string appName) {
     format.format = PA_SAMPLE_S16LE;
     format.rate = 16000;
     format.channels = 1;
-    // Small fragments keep the delay between speech and decoding short.
+    // Small fragments keep the delay between speech and decoding short: the
+    // end of a command is only seen once the fragment holding it arrives.
     pa_buffer_attr attr{};
     attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.fragsize = 3200;  // 100 ms
+    attr.fragsize = 640;  // 20 ms
     int err = 0;
     auto stream = std::make_unique<Stream>();
     stream->pa = pa_simple_new(nullptr, appName.c_str(), PA_STREAM_RECORD, nullptr, "voice commands", &format, nullptr,
@@ -39,7 +40,7 @@ void PulseCapture::start(Sink sink, std::string appName) {
     stream_ = std::move(stream);
     stopping_ = false;
     thread_ = std::thread([this, sink = std::move(sink)] {
-        constexpr std::size_t kSamples = 1600;  // 100 ms
+        constexpr std::size_t kSamples = 320;  // 20 ms
         while (!stopping_) {
             std::vector<std::int16_t> buf(kSamples);
             int e = 0;

@@ -64,10 +64,15 @@ public:
     void reset();
 
     bool inSpeech() const { return inSpeech_; }
+    // Within the open stretch: quiet frames in a row since its last loud
+    // one, and its audio so far.
+    int quietRun() const { return inSpeech_ ? quietRun_ : 0; }
+    const std::vector<std::int16_t>& openAudio() const { return speech_; }
     double floorDb() const { return floorDb_; }
     // Frames of the open (or last closed) stretch, kept or not.
     std::size_t frames() const { return frames_; }
     void setMaxFrames(std::size_t frames) { options_.maxFrames = frames; }
+    int endSilenceFrames() const { return options_.endSilenceFrames; }
     // Quiet frames before the open (or last closed) stretch: since the last
     // stretch's speech ended, or kLongQuiet when nothing came before.
     static constexpr int kLongQuiet = 1 << 20;

@@ -36,6 +36,11 @@ DecoderOptions defaultDecoderOptions() {
     o.rivalPhoneProb = 1;
     o.minMarginPerFrame = -30;
     o.minMarginOneWord = -30;
+    // Within a second of other talk, within 24: what continuous talk passed
+    // off as a phrase came at -25 and -26, each after a pause of 0.6 s,
+    // while a command said on its own can come as low as -28.
+    o.minMarginSoonAfterTalk = -24;
+    o.talkPauseFrames = 100;
     o.minWordMargin = -40;
     // The search can finish a phrase by squeezing a missing edge word into
     // the onset or tail of other speech ("back" heard as "go back"), close
@@ -43,8 +48,12 @@ DecoderOptions defaultDecoderOptions() {
     o.minEdgeFramesPerPhone = 4;
     // The words must cover the stretch: the pre-roll (25 frames) and the
     // onset (4) before them, the closing quiet (20) after them, and little
-    // more; commands showed at most 30 and 32.
+    // more; commands showed at most 30 and 32. A first word that starts
+    // within 5 frames of the stretch's start is a piece of longer speech:
+    // over white noise at 15 dB SNR, "what time is it" cut after its first
+    // syllable was heard as "play"; clear commands start at 15 or later.
     o.maxFramesBeforeWords = 45;
+    o.minFramesBeforeWords = 5;
     o.maxFramesAfterWords = 50;
     // A command comes after a pause: 0.6 s of quiet before it. Continuous
     // talk pauses for 0.2 to 0.7 s between its phrases.
@@ -52,8 +61,17 @@ DecoderOptions defaultDecoderOptions() {
     // The phrase search and the loop score every senone in every frame, so
     // that each frame's scores are normalised by the same best senone and
     // the two path scores can be subtracted.
-    o.engineArgs = {{"-compallsen", "yes"}};
+    o.engineArgs = {{"-compallsen", "yes"},
+                     // Word exits get the same beam as the states within
+                     // words. With the library's much narrower default, the
+                     // silence before a phrase could be cut off a frame too
+                     // early, depending on where the 10 ms frames happened to
+                     // fall, and the first word was squeezed into a few frames.
+                     {"-wbeam", "1e-48"}};
+    // 0.2 s of quiet ends a command; it is judged after the first 50 ms of
+    // that quiet, so that decoding overlaps the rest of the wait.
     o.endSilenceMs = 200;
+    o.decideAfterSilenceMs = 50;
     return o;
 }
 
@@ -126,6 +144,10 @@ struct SphinxDecoder::Impl {
 
     bool grammarReady = false;
     std::uint64_t consumed = 0;
+    // The verdict on the open stretch once decideAfterSilenceMs of quiet
+    // followed it, and the length of audio it was reached on.
+    UtteranceReport early;
+    std::size_t earlySamples = 0;
 
     SpeechStarted speechStarted;
     PhraseAccepted phraseAccepted;
@@ -202,7 +224,12 @@ struct SphinxDecoder::Impl {
         }
     }
 
-    void abandonUtterance() { segmenter.reset(); }
+    void abandonUtterance() {
+        segmenter.reset();
+        earlySamples = 0;
+    }
+
+    int decideFrames() const { return std::max(1, std::min(options.decideAfterSilenceMs, options.endSilenceMs) / 10); }
 
     int phoneCount(const char* word) {
         char* pron = ps_lookup_word(ps.get(), word);
@@ -311,20 +338,9 @@ struct SphinxDecoder::Impl {
         return score;
     }
 
-    void closeUtterance(const std::vector<std::int16_t>& audio) {
+    // Decodes a stretch and runs every check on the phrase heard.
+    UtteranceReport judge(std::vector<std::int16_t> level, int quietBefore) {
         UtteranceReport r;
-        r.endSample = consumed;
-        r.frames = static_cast<int>(segmenter.frames());
-        r.quietBefore = segmenter.quietBefore();
-        // The cheap checks first: most of continuous talk is refused here,
-        // before any decoding.
-        if (static_cast<std::size_t>(r.frames) > maxFrames) r.rejectedBy = "too long";
-        else if (r.quietBefore < options.minQuietBeforeFrames) r.rejectedBy = "no pause before";
-        if (*r.rejectedBy) {
-            if (observer) observer(r);
-            return;
-        }
-        std::vector<std::int16_t> level(audio);
         if (options.noiseReduction.overSubtraction > 0) reduceNoise(level, segmenter.quietLead(), options.noiseReduction);
         normaliseLevel(level, options.loudestDb, options.noiseBelowDb);
         r.score = decode(level);
@@ -372,7 +388,8 @@ struct SphinxDecoder::Impl {
             r.rejectedBy = "edge word too short";
         }
         if (r.accepted &&
-            (r.framesBeforeWords > options.maxFramesBeforeWords || r.framesAfterWords > options.maxFramesAfterWords)) {
+            (r.framesBeforeWords > options.maxFramesBeforeWords || r.framesBeforeWords < options.minFramesBeforeWords ||
+             r.framesAfterWords > options.maxFramesAfterWords)) {
             r.accepted = false;
             r.rejectedBy = "speech around the phrase";
         }
@@ -387,7 +404,8 @@ struct SphinxDecoder::Impl {
             r.marginPerFrame = r.phraseFrames > 0 ? (r.score - r.rivalScore) / r.phraseFrames : 0;
             int phraseWords = 0;
             for (const Segment& g : r.segments) phraseWords += g.phones > 0;
-            const int minMargin = phraseWords == 1 ? options.minMarginOneWord : options.minMarginPerFrame;
+            int minMargin = phraseWords == 1 ? options.minMarginOneWord : options.minMarginPerFrame;
+            if (quietBefore < options.talkPauseFrames) minMargin = std::max(minMargin, options.minMarginSoonAfterTalk);
             if (r.accepted && r.marginPerFrame < minMargin) {
                 r.accepted = false;
                 r.rejectedBy = "phone loop margin";
@@ -397,7 +415,51 @@ struct SphinxDecoder::Impl {
                 r.rejectedBy = "a word far behind the loop";
             }
         }
+        return r;
+    }
 
+    // What a stretch is judged on: its audio up to decideFrames() of quiet
+    // after its speech (dropping the rest of trailingQuiet), then the quiet
+    // that confirms the pause, taken from the stretch's own opening quiet.
+    // The decoder sees a phrase closed by as much quiet as the segmenter
+    // waits for, as it would at the end of the stretch, but can be judged
+    // before that quiet has been heard.
+    std::vector<std::int16_t> judgedAudio(const std::vector<std::int16_t>& audio, int trailingQuiet) const {
+        constexpr std::size_t kFrame = SpeechSegmenter::kFrame;
+        const std::size_t drop = std::size_t(std::max(0, trailingQuiet - decideFrames())) * kFrame;
+        const std::size_t keep = audio.size() > drop ? audio.size() - drop : 0;
+        const std::size_t confirm = std::size_t(std::max(0, segmenter.endSilenceFrames() - decideFrames())) * kFrame;
+        const std::size_t pad = std::min({confirm, segmenter.quietLead(), keep});
+        std::vector<std::int16_t> out(audio.begin(), audio.begin() + std::ptrdiff_t(keep));
+        out.insert(out.end(), audio.begin(), audio.begin() + std::ptrdiff_t(pad));
+        return out;
+    }
+
+    void closeUtterance(const std::vector<std::int16_t>& audio, int trailingQuiet) {
+        UtteranceReport r;
+        // The cheap checks first: most of continuous talk is refused here,
+        // before any decoding.
+        const int frames = static_cast<int>(segmenter.frames());
+        const int quietBefore = segmenter.quietBefore();
+        const char* cheap = static_cast<std::size_t>(frames) > maxFrames ? "too long"
+                            : quietBefore < options.minQuietBeforeFrames ? "no pause before"
+                                                                         : "";
+        if (*cheap) {
+            r.rejectedBy = cheap;
+        } else {
+            // The early verdict stands when no speech came after it.
+            const std::size_t decided = audio.size() - std::size_t(std::max(0, trailingQuiet - decideFrames())) * SpeechSegmenter::kFrame;
+            if (earlySamples == decided) r = std::move(early);
+            else r = judge(judgedAudio(audio, trailingQuiet), quietBefore);
+        }
+        earlySamples = 0;
+        r.frames = frames;
+        r.quietBefore = quietBefore;
+        r.endSample = consumed;
+        if (*cheap) {
+            if (observer) observer(r);
+            return;
+        }
         if (observer) observer(r);
         if (r.accepted) {
             const auto idx = static_cast<std::size_t>(r.phraseIndex);
@@ -422,14 +484,23 @@ struct SphinxDecoder::Impl {
                 [this] {
                     if (speechStarted) speechStarted();
                 },
-                [this](const std::vector<std::int16_t>& audio) { closeUtterance(audio); });
+                [this](const std::vector<std::int16_t>& audio) { closeUtterance(audio, segmenter.endSilenceFrames()); });
+            // Judged as soon as the speech has been followed by enough
+            // quiet; if the speaker goes on, the verdict is dropped.
+            if (segmenter.quietRun() == decideFrames() && segmenter.frames() <= maxFrames &&
+                segmenter.quietBefore() >= options.minQuietBeforeFrames) {
+                early = judge(judgedAudio(segmenter.openAudio(), decideFrames()), segmenter.quietBefore());
+                earlySamples = segmenter.openAudio().size();
+            }
             pcm += n;
             count -= n;
         }
     }
 
     void finish() {
-        if (grammarReady) segmenter.finish([this](const std::vector<std::int16_t>& audio) { closeUtterance(audio); });
+        if (!grammarReady) return;
+        const int trailingQuiet = segmenter.quietRun();
+        segmenter.finish([&](const std::vector<std::int16_t>& audio) { closeUtterance(audio, trailingQuiet); });
     }
 };
 

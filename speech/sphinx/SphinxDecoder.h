@@ -32,6 +32,10 @@ struct DecoderOptions {
     // Silence that closes an utterance. Longer survives slow speakers'
     // pauses between words; shorter reports sooner.
     int endSilenceMs = 300;
+    // The stretch is judged on its audio up to this much quiet after its
+    // speech; the rest of endSilenceMs only confirms that the speaker
+    // paused. Judging early lets the decoding overlap that wait.
+    int decideAfterSilenceMs = 300;
 
     // A stretch of speech longer than the grammar's longest phrase at this
     // many frames per phone is not decoded at all.
@@ -69,6 +73,11 @@ struct DecoderOptions {
     // listening counts as quiet.
     int minQuietBeforeFrames = 0;
 
+    // A phrase that follows other talk by less than talkPauseFrames must
+    // beat the loop by minMarginSoonAfterTalk, when that is stricter.
+    int minMarginSoonAfterTalk = -1000000;
+    int talkPauseFrames = 0;
+
     // Every word of the phrase on its own must come this close to the loop
     // over its frames (acoustic score per frame). A near miss ("close the
     // door" for "close window") shares words that score well and hide, in
@@ -81,6 +90,11 @@ struct DecoderOptions {
     // More means talk around the phrase was passed off as silence ("go back
     // to sleep" heard as "go back").
     int maxFramesBeforeWords = 1000000;
+    // And at least this many: the stretch opens with the quiet before its
+    // onset, so a first word that reaches back over all of it took in
+    // speech from before the stretch (a piece of a longer utterance, cut
+    // where noise hid a soft sound).
+    int minFramesBeforeWords = 0;
     int maxFramesAfterWords = 1000000;
 
     // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.

@@ -13,7 +13,8 @@ namespace {
 // with its score, or why it let it pass.
 void logUtterance(const sphinx::UtteranceReport& r) {
     if (!eventLogEnabled()) return;
-    const std::string score = "(score " + std::to_string(r.score) + ", " + std::to_string(r.frames) + " frames)";
+    const std::string score = "(score " + std::to_string(r.score) + ", " + std::to_string(r.frames) + " frames, margin " +
+                              std::to_string(r.marginPerFrame) + ")";
     if (r.accepted)
         logEvent("heard " + logQuoted(r.words) + " " + score);
     else if (*r.rejectedBy)

@@ -14,8 +14,11 @@ namespace qm {
 namespace {
 
 constexpr DWORD kRate = 16000;
-constexpr std::size_t kSamples = 1600;  // 100 ms per buffer
-constexpr std::size_t kBuffers = 4;     // the device fills one while we read another
+// Small buffers keep the delay between speech and decoding short: the end of
+// a command is only seen once the buffer holding it comes back. Enough of
+// them to ride out a busy moment of the program (a third of a second).
+constexpr std::size_t kSamples = 480;  // 30 ms per buffer
+constexpr std::size_t kBuffers = 12;   // the device fills some while we read another
 
 std::string waveInError(MMRESULT code) {
     char text[MAXERRORLENGTH] = {};

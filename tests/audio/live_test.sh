@@ -59,7 +59,7 @@ run() {
   local name=$1 floor=$2 first=$3 floor_pid= level voice i n=0 before
   : > "$marks"
   qm_store "${entries[@]}"
-  qm_start_app "$program"
+  qm_start_app "$program" --verbose
   qm_wait 120 mic_open || qm_fail "$name: the program did not open the microphone"
   qm_log "$name: microphone open; 60 s of digital silence"
   paplay -d vsink "$clips/zeros.wav" || qm_fail "paplay failed"
@@ -89,7 +89,9 @@ run() {
   printf '%s\n' "${played[@]}" > "$QM_TMP/want.txt"
   diff "$QM_TMP/want.txt" "$marks" > "$QM_TMP/diff.txt" ||
     qm_fail "$name: commands run differ from the phrases played (want/got, by phrase number):
-$(cat "$QM_TMP/diff.txt")"
+$(cat "$QM_TMP/diff.txt")
+what the program heard:
+$(grep -E "heard|ignored" "$QM_APP_LOG")"
   qm_log "$name: ${#played[@]} of ${#played[@]} phrases ran their command"
 }
 

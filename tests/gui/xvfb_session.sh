@@ -138,8 +138,8 @@ qm_store() {
 }
 
 # qm_start_app PROGRAM: starts it in the background; QM_APP_PID is its id.
-qm_start_app() {
-  "$1" >"$QM_APP_LOG" 2>&1 &
+qm_start_app() {  # PROGRAM [ARGUMENT...]
+  "$@" >"$QM_APP_LOG" 2>&1 &
   QM_APP_PID=$!
   QM_PIDS+=("$QM_APP_PID")
   qm_log "started $(basename "$1") as $QM_APP_PID"

@@ -18,6 +18,7 @@
 //   -S MS      silence that closes a stretch
 //   -D MS      quiet after speech at which the stretch is judged
 //   -T N       minimum margin per frame within a second of other talk
+//   -Q N       minimum acoustic score per frame of the quiet before the words
 //   -a X, -b X noise reduction: over-subtraction (0: off), floor share
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
             options.noiseReduction.overSubtraction = std::stod(val);
         } else if (opt == "-b") {
             options.noiseReduction.floorShare = std::stod(val);
+        } else if (opt == "-Q") {
+            options.minLeadScorePerFrame = std::stoi(val);
         } else if (opt == "-T") {
             options.minMarginSoonAfterTalk = std::stoi(val);
         } else if (opt == "-D") {

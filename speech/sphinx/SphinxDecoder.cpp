@@ -55,6 +55,10 @@ DecoderOptions defaultDecoderOptions() {
     o.maxFramesBeforeWords = 45;
     o.minFramesBeforeWords = 5;
     o.maxFramesAfterWords = 50;
+    // The quiet before a phrase scores about -20 per frame, -40 over white
+    // noise at 15 dB SNR; other talk that ended in a phrase's words put
+    // -60 and below there.
+    o.minLeadScorePerFrame = -55;
     // A command comes after a pause: 0.6 s of quiet before it. Continuous
     // talk pauses for 0.2 to 0.7 s between its phrases.
     o.minQuietBeforeFrames = 60;
@@ -378,6 +382,9 @@ struct SphinxDecoder::Impl {
                 r.edgeFramesPerPhone = std::min(perPhone(first), perPhone(last));
                 r.framesBeforeWords = first->startFrame;
                 r.framesAfterWords = r.segments.back().endFrame - last->endFrame;
+                std::int64_t leadAscr = 0;
+                for (const Segment* g = r.segments.data(); g != first; ++g) leadAscr += g->ascr;
+                if (r.framesBeforeWords > 0) r.leadScorePerFrame = int(leadAscr / r.framesBeforeWords);
             }
         }
         if (r.phraseFrames > 0) r.phraseAscrPerFrame = r.phraseAscr / r.phraseFrames;
@@ -392,6 +399,10 @@ struct SphinxDecoder::Impl {
              r.framesAfterWords > options.maxFramesAfterWords)) {
             r.accepted = false;
             r.rejectedBy = "speech around the phrase";
+        }
+        if (r.accepted && r.leadScorePerFrame < options.minLeadScorePerFrame) {
+            r.accepted = false;
+            r.rejectedBy = "speech passed off as the quiet before the phrase";
         }
         if (rival && r.accepted) {
             if (ps_set_search(ps.get(), kLoopSearch) < 0) throw SphinxError("speech engine: the phone loop is missing");

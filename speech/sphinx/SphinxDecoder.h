@@ -95,6 +95,11 @@ struct DecoderOptions {
     // speech from before the stretch (a piece of a longer utterance, cut
     // where noise hid a soft sound).
     int minFramesBeforeWords = 0;
+    // The quiet that the best path puts before the first word must sound
+    // like quiet: its acoustic score per frame no lower than this. Far
+    // lower means that speech was passed off as silence to fit a phrase
+    // into what followed.
+    int minLeadScorePerFrame = -1000000;
     int maxFramesAfterWords = 1000000;
 
     // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.
@@ -135,6 +140,7 @@ struct UtteranceReport {
     int worstWordMargin = 0;      // the phrase word that the loop beats most, per frame
     int framesBeforeWords = 0;    // from the stretch's start to the first phrase word
     int framesAfterWords = 0;     // from the last phrase word to the stretch's end
+    int leadScorePerFrame = 0;    // acoustic score per frame before the first word
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
 };
 

@@ -435,11 +435,17 @@ struct SphinxDecoder::Impl {
     // The decoder sees a phrase closed by as much quiet as the segmenter
     // waits for, as it would at the end of the stretch, but can be judged
     // before that quiet has been heard.
+    // Samples of a stretch ending in trailingQuiet quiet frames that come
+    // before the point where it is judged.
+    std::size_t decidedLength(std::size_t samples, int trailingQuiet) const {
+        const std::size_t drop = std::size_t(std::max(0, trailingQuiet - decideFrames())) * SpeechSegmenter::kFrame;
+        return samples > drop ? samples - drop : 0;
+    }
+
     std::vector<std::int16_t> judgedAudio(const std::vector<std::int16_t>& audio, int trailingQuiet) const {
-        constexpr std::size_t kFrame = SpeechSegmenter::kFrame;
-        const std::size_t drop = std::size_t(std::max(0, trailingQuiet - decideFrames())) * kFrame;
-        const std::size_t keep = audio.size() > drop ? audio.size() - drop : 0;
-        const std::size_t confirm = std::size_t(std::max(0, segmenter.endSilenceFrames() - decideFrames())) * kFrame;
+        const std::size_t keep = decidedLength(audio.size(), trailingQuiet);
+        const std::size_t confirm =
+            std::size_t(std::max(0, segmenter.endSilenceFrames() - decideFrames())) * SpeechSegmenter::kFrame;
         const std::size_t pad = std::min({confirm, segmenter.quietLead(), keep});
         std::vector<std::int16_t> out(audio.begin(), audio.begin() + std::ptrdiff_t(keep));
         out.insert(out.end(), audio.begin(), audio.begin() + std::ptrdiff_t(pad));
@@ -452,26 +458,17 @@ struct SphinxDecoder::Impl {
         // before any decoding.
         const int frames = static_cast<int>(segmenter.frames());
         const int quietBefore = segmenter.quietBefore();
-        const char* cheap = static_cast<std::size_t>(frames) > maxFrames ? "too long"
-                            : quietBefore < options.minQuietBeforeFrames ? "no pause before"
-                                                                         : "";
-        if (*cheap) {
-            r.rejectedBy = cheap;
-        } else {
-            // The early verdict stands when no speech came after it.
-            const std::size_t decided = audio.size() - std::size_t(std::max(0, trailingQuiet - decideFrames())) * SpeechSegmenter::kFrame;
-            if (earlySamples == decided) r = std::move(early);
-            else r = judge(judgedAudio(audio, trailingQuiet), quietBefore);
-        }
+        if (static_cast<std::size_t>(frames) > maxFrames) r.rejectedBy = "too long";
+        else if (quietBefore < options.minQuietBeforeFrames) r.rejectedBy = "no pause before";
+        // The early verdict stands when no speech came after it.
+        else if (earlySamples == decidedLength(audio.size(), trailingQuiet)) r = std::move(early);
+        else r = judge(judgedAudio(audio, trailingQuiet), quietBefore);
         earlySamples = 0;
         r.frames = frames;
         r.quietBefore = quietBefore;
         r.endSample = consumed;
-        if (*cheap) {
-            if (observer) observer(r);
-            return;
-        }
         if (observer) observer(r);
+        // Every stretch began with speech-started; a refused one ends it too.
         if (r.accepted) {
             const auto idx = static_cast<std::size_t>(r.phraseIndex);
             if (phraseAccepted) phraseAccepted(idx, grammar.text(idx));

@@ -43,7 +43,10 @@ TEST(RefusedSpeech, LeavesTheIndicatorHiddenOnThePocketSphinxEngine) {
         return shown;
     };
 
-    for (const char* other : {"the weather is nice today", "where did I put my keys"}) {
+    // Two sentences the engine decodes and refuses, and one longer than any
+    // phrase, refused without decoding.
+    for (const char* other : {"the weather is nice today", "where did I put my keys",
+                              "after lunch we will all walk down to the river and sit in the sun until the evening"}) {
         EXPECT_TRUE(hear(clips.say(other))) << other << ": the engine heard speech start";
         EXPECT_FALSE(indicator.Visible()) << other;
         EXPECT_TRUE(player.codes.empty()) << other;

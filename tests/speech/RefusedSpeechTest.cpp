@@ -1,13 +1,9 @@
 // Speech that the PocketSphinx engine refuses, heard through the main
 // window: phrase-started shows the indicator, and the refusal hides it
 // again without running anything.
-#include "FakeBackends.h"
-#include "FakeDesktop.h"
-#include "FakeFrontEnd.h"
 #include "Form1.h"
+#include "ScriptedProgram.h"
 #include "SpeechClips.h"
-#include "TestFolder.h"
-#include "WindowSet.h"
 #include "speech/sphinx/SphinxRecognizer.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +13,11 @@ namespace {
 using namespace qm;
 
 TEST(RefusedSpeech, LeavesTheIndicatorHiddenOnThePocketSphinxEngine) {
-    test::TestFolder dir;
-    dir.write("words.txt", "[Grammer]\r\ntype=cfg\r\n[<start>]\r\n<start>=play music\r\n<start>=go back\r\n\r\n");
-    dir.write("dirs.txt", "String holder\r\n\r\nString holder\r\n\r\n");
-    dir.write("desc.txt", "Play\r\n\r\nPrevious Track\r\n\r\n");
-    FakeDesktop desktop{dir.dir()};
-    FakeFrontEnd frontEnd;
-    SphinxRecognizer sr;
-    FakePlayer player;
-    FakeSession session;
-    WindowSet set{{desktop, frontEnd, sr, player, session}};
+    test::ProgramOver<SphinxRecognizer> program;
+    program.dir.write("words.txt", "[Grammer]\r\ntype=cfg\r\n[<start>]\r\n<start>=play music\r\n<start>=go back\r\n\r\n");
+    program.dir.write("dirs.txt", "String holder\r\n\r\nString holder\r\n\r\n");
+    program.dir.write("desc.txt", "Play\r\n\r\nPrevious Track\r\n\r\n");
+    auto& [dir, desktop, frontEnd, sr, player, session, set] = program;
     ASSERT_TRUE(set.start());
     Image& indicator = set.form1().Image1;
 

@@ -2,7 +2,7 @@
 # Sourced by ./run and ./test.
 
 QM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpocketsphinx-dev libsphinxbase-dev
-  pocketsphinx-en-us flite1-dev libpulse-dev g++-mingw-w64-i686 mingw-w64-tools
+  pocketsphinx-en-us flite1-dev libpulse-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   libz-mingw-w64-dev)
 QM_RUN_PACKAGES=(pulseaudio-utils xdg-utils)
 QM_TEST_PACKAGES=(python3 libgtest-dev libgmock-dev googletest libbenchmark-dev espeak-ng sox xvfb xdotool dbus

@@ -25,7 +25,16 @@ command -v wineserver >/dev/null 2>&1 || die "wineserver is not on PATH"
 
 export WINEPREFIX="$QM_WINEPREFIX"
 # Our programs are 32-bit; a 32-bit prefix is smaller and quicker to make.
+# Some kernels (sandboxes) refuse to start any 32-bit program, Wine's 32-bit
+# loader included: there the prefix is 64-bit, Wine's 64-bit loader runs
+# it, and only the 64-bit build of the programs can be tested.
 export WINEARCH=win32
+wine=wine
+if ! wine --version >/dev/null 2>&1; then
+    [ -x /usr/lib/wine/wine64 ] || die "wine cannot start here (Debian: wine, wine32:i386)"
+    export WINEARCH=win64 WINELOADER=/usr/lib/wine/wine64
+    wine=/usr/lib/wine/wine64
+fi
 export WINEDEBUG=-all
 # No Mono or Gecko: without this the first start offers to download them and
 # waits for an answer that never comes.
@@ -40,7 +49,7 @@ prepare_prefix() {
         if [ ! -f "$stamp" ]; then
             rm -rf "$WINEPREFIX"
             # Made without a display: nothing of the prefix set-up needs one.
-            if ! env -u DISPLAY timeout -k 10 240 wineboot -i >"$WINEPREFIX.log" 2>&1; then
+            if ! env -u DISPLAY timeout -k 10 240 "$wine" wineboot -i >"$WINEPREFIX.log" 2>&1; then
                 cat "$WINEPREFIX.log" >&2
                 die "wineboot could not create $WINEPREFIX"
             fi
@@ -91,7 +100,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 set +e
-timeout -k 10 "$timeout_s" wine "$@"
+timeout -k 10 "$timeout_s" "$wine" "$@"
 rc=$?
 set -e
 if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then

@@ -9,7 +9,8 @@ namespace qm::win32 {
 
 NOTIFYICONDATAA TrayIconRecord(HWND window, HICON icon, const std::string& tip)
 {
-    static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the first layout of NOTIFYICONDATAA is 88 bytes");
+    static_assert(NOTIFYICONDATAA_V1_SIZE == (sizeof(void*) == 4 ? 88 : 104),
+                  "the first layout of NOTIFYICONDATAA is 88 bytes (104 with 64-bit handles)");
     NOTIFYICONDATAA record;
     std::memset(&record, 0, sizeof record);
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;

@@ -297,7 +297,7 @@ TEST(TrayIcon, TheRecordIsTheFirstLayoutWithABlankPaddedTip)
     HWND w = reinterpret_cast<HWND>(0x1234);
     HICON icon = reinterpret_cast<HICON>(0x5678);
     NOTIFYICONDATAA r = TrayIconRecord(w, icon, "Quillmere Voice Vuredizara");
-    EXPECT_EQ(r.cbSize, 88u);
+    EXPECT_EQ(r.cbSize, sizeof(void*) == 4 ? 88u : 104u);  // 64-bit handles in the 64-bit build
     EXPECT_EQ(r.hWnd, w);
     EXPECT_EQ(r.uID, 1u);
     EXPECT_EQ(r.uFlags, 7u);

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -164,25 +165,40 @@ TEST(StoreLock, TwoWritersAndAReaderNeverMeetHalfWay)
     const Snapshot a = tableOf("alpha ", 3), b = tableOf("beta ", 5);
     save(paths, a);
 
+    // On a loaded machine one side can wait out the lock's patience while
+    // the other two take turns: that refusal is the lock at work, not a
+    // fault. Any other error is.
     std::atomic<int> failures{0};
+    auto refused = [&](const StoreError& e, bool writing) {
+        if (std::string(e.what()).find(BusyReason(writing)) != std::string::npos)
+            return;
+        ADD_FAILURE() << e.what();
+        ++failures;
+    };
     auto writer = [&](const Snapshot& s) {
         for (int i = 0; i < 60; ++i) {
             try {
                 save(paths, s);
             } catch (const StoreError& e) {
-                ADD_FAILURE() << e.what();
-                ++failures;
+                refused(e, true);
             }
         }
     };
     std::thread wa(writer, std::cref(a)), wb(writer, std::cref(b));
-    int mixed = 0, reads = 0;
+    int mixed = 0, reads = 0, whole = 0;
     for (; reads < 120; ++reads) {
-        const Snapshot got = read(paths);
-        mixed += (got == a || got == b) ? 0 : 1;
+        try {
+            const Snapshot got = read(paths);
+            const bool one = got == a || got == b;
+            mixed += one ? 0 : 1;
+            whole += one ? 1 : 0;
+        } catch (const StoreError& e) {
+            refused(e, false);
+        }
     }
     wa.join();
     wb.join();
     EXPECT_EQ(mixed, 0) << "of " << reads << " reads";
+    EXPECT_GT(whole, 0) << "no read got the lock";
     EXPECT_EQ(failures.load(), 0);
 }

@@ -2,7 +2,7 @@
 // evidence behind every accept/reject decision, one utterance per line:
 //   file end_ms accepted frames phrase_frames ascr_per_frame
 //   phones posterior words segments margin_per_frame quiet_frames_before
-//   0 worst_word_margin event_ms
+//   measured_twice worst_word_margin event_ms rejected_by
 // where segments are word:first_frame-last_frame:ascr, and event_ms is when
 // the report left the decoder, fed in real time (see below). The phrase list is
 // plain text, one phrase per line. Options, for sweeping the decision:
@@ -20,6 +20,7 @@
 //   -T N       minimum margin per frame within a second of other talk
 //   -Q N       minimum acoustic score per frame of the quiet before the words
 //   -a X, -b X noise reduction: over-subtraction (0: off), floor share
+//   -c N       margins this close to a limit are measured at a second frame phase
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxDecoder.h"
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
             options.decideAfterSilenceMs = std::stoi(val);
         } else if (opt == "-S") {
             options.endSilenceMs = std::stoi(val);
+        } else if (opt == "-c") {
+            options.closeCallWithin = std::stoi(val);
         } else if (opt == "-e") {
             options.minEdgeFramesPerPhone = std::stod(val);
         } else if (opt == "-o" && val.find('=') != std::string::npos) {
@@ -110,10 +113,11 @@ int main(int argc, char** argv) {
                     for (const auto& g : r.segments)
                         segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
                                 std::to_string(g.ascr) + ' ';
-                    std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t0\t%d\t%.0f\n", file.c_str(),
+                    std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t%d\t%d\t%.0f\t%s\n", file.c_str(),
                                 static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
                                 r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones, r.posterior, r.words.c_str(),
-                                segs.c_str(), r.marginPerFrame, r.quietBefore, r.worstWordMargin, atMs);
+                                segs.c_str(), r.marginPerFrame, r.quietBefore, r.measuredTwice ? 1 : 0, r.worstWordMargin, atMs,
+                                r.rejectedBy);
                 }
                 reports.clear();
             };

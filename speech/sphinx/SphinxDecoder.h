@@ -83,6 +83,10 @@ struct DecoderOptions {
     // door" for "close window") shares words that score well and hide, in
     // the phrase's average, the one word that does not fit.
     int minWordMargin = -1000000;
+    // A phrase whose margin or worst word lies this close to its limit is
+    // heard again on frames shifted by 5 ms, and judged on the mean of the
+    // two measurements (0: never).
+    int closeCallWithin = 0;
 
     // The phrase's words must cover the stretch's speech: at most this many
     // frames from the stretch's start (pre-roll included) to the first word,
@@ -142,6 +146,8 @@ struct UtteranceReport {
     int framesAfterWords = 0;     // from the last phrase word to the stretch's end
     int leadScorePerFrame = 0;    // acoustic score per frame before the first word
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
+    bool rivalHeard = false;      // the phone loop heard the stretch (the margins are measured)
+    bool measuredTwice = false;   // a close call: the margins are the mean of two frame phases
 };
 
 class SphinxDecoder {

@@ -109,18 +109,19 @@ private:
     };
 
     // Capture thread.
+    // Every buffer posts its own wake-up, not only the one that finds the
+    // queue empty. Seen under Wine: a wake-up posted while a message box
+    // was closing never arrived; the queue then never emptied again, so no
+    // later buffer woke the decoder and the program stayed deaf.
     void queueAudio(std::vector<std::int16_t> buffer)
     {
-        bool wake;
         {
             std::lock_guard<std::mutex> lock(audioLock_);
-            wake = audio_.empty();
             audio_.push_back(std::move(buffer));
             if (audio_.size() > kMaxQueuedBuffers)
                 audio_.pop_front();
         }
-        if (wake)
-            PostMessageA(window_, kAudioWaiting, 0, 0);
+        PostMessageA(window_, kAudioWaiting, 0, 0);
     }
 
     // UI thread from here on.
@@ -138,6 +139,10 @@ private:
                 logEvent(std::string("the built-in engine failed: ") + e.what());
             }
         }
+        // An event whose wake-up went the same way would wait for the next
+        // one; the audio's steady wake-ups carry it instead.
+        if (!events_queue_.empty())
+            PostMessageA(window_, kEventWaiting, 0, 0);
     }
 
     void queueEvent(Heard heard)

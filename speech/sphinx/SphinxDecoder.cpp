@@ -358,8 +358,8 @@ struct SphinxDecoder::Impl {
         // of a limit. A close call is measured once more on frames shifted
         // by half a frame, and the two measurements are averaged.
         if (options.closeCallWithin > 0 && closeCall(r, quietBefore)) {
-            const std::vector<std::int16_t> shifted(level.begin() + std::ptrdiff_t(std::min<std::size_t>(kHalfFrame, level.size())),
-                                                    level.end());
+            const auto from = level.begin() + std::ptrdiff_t(std::min(kHalfFrame, level.size()));
+            const std::vector<std::int16_t> shifted(from, level.end());
             const UtteranceReport again = hear(shifted);
             if (again.rivalHeard && again.words == r.words) {
                 r.marginPerFrame = (r.marginPerFrame + again.marginPerFrame) / 2;

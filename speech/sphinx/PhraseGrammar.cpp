@@ -7,6 +7,7 @@
 #include <sphinxbase/ckd_alloc.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/glist.h>
+#include <sphinxbase/hash_table.h>
 #include <sphinxbase/listelem_alloc.h>
 #include <sphinxbase/logmath.h>
 
@@ -15,6 +16,15 @@
 #include <cstdint>
 #include <unordered_set>
 #include <utility>
+
+// The library declares a state's two tables of successors but keeps their
+// layout to itself; this is its layout in every release that has the
+// fsg_model_t above (0.8 up to 5prealpha), as PhraseGrammar::makeFsg needs
+// to give a state tables of its own size.
+struct trans_list_s {
+    hash_table_t* null_trans;
+    hash_table_t* trans;
+};
 
 namespace qm::sphinx {
 
@@ -298,6 +308,22 @@ fsg_model_t* PhraseGrammar::makeFsg(ps_decoder_t* ps, const char* name) const {
     fsg->altwords = static_cast<bitvec_t*>(bitvec_alloc(fsg->n_word_alloc));
     for (const auto& alts : alternates)
         for (int a : alts) bitvec_set(fsg->altwords, a);
+
+    // The library gives each state's table of successors 101 buckets when
+    // it makes one, about 3 KB a state: a table of tens of thousands of
+    // phrases spent hundreds of megabytes and most of its load time on
+    // them, and the search walks every bucket. A table as large as the
+    // state's own arcs, plus the silence loop the search adds, holds the
+    // same entries.
+    std::vector<int> arcsFrom(static_cast<std::size_t>(nStates), 0);
+    for (const Placed& a : placed) ++arcsFrom[static_cast<std::size_t>(a.from)];
+    for (int s = 0; s < nStates; ++s) {
+        auto* table = static_cast<hash_table_t*>(ckd_calloc(1, sizeof(hash_table_t)));
+        table->size = arcsFrom[static_cast<std::size_t>(s)] + 1;
+        table->nocase = 0;
+        table->table = static_cast<hash_entry_t*>(ckd_calloc(static_cast<std::size_t>(table->size), sizeof(hash_entry_t)));
+        fsg->trans[s].trans = table;
+    }
 
     for (const auto& [from, to] : nullArcs) fsg_model_null_trans_add(fsg, from, to, 0);
     // Flat arcs: a long list must not make each phrase less likely than

@@ -20,6 +20,10 @@ double levelDb(const std::int16_t* s, std::size_t n) {
 // 1 dB a second, so that a long stretch of talk does not become the floor.
 constexpr double kFloorRisePerFrame = 0.1;
 constexpr double kFloorRiseInSpeech = 0.01;
+// Outside speech, a floor below the onset floor (after digital silence)
+// climbs to it within 10 frames: a noise floor that sets in just before
+// someone speaks is learnt in time, as if the floor had stopped there.
+constexpr double kFloorRiseFromSilence = 1.0;
 // And falls this share of the way to a quieter frame, in one frame.
 constexpr double kFloorFallShare = 0.2;
 
@@ -56,14 +60,15 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
     }
     const double floor = floorDb_;
     if (db < floorDb_) floorDb_ += (db - floorDb_) * kFloorFallShare;
-    else floorDb_ += inSpeech_ ? kFloorRiseInSpeech : kFloorRisePerFrame;
+    else if (inSpeech_) floorDb_ += kFloorRiseInSpeech;
+    else floorDb_ += floorDb_ < kMinOnsetFloorDb ? kFloorRiseFromSilence : kFloorRisePerFrame;
     floorDb_ = std::max(floorDb_, kMinFloorDb);
 
     Event event = Event::None;
     if (!inSpeech_) {
         if (sinceStretch_ < kLongQuiet) ++sinceStretch_;
         history_.insert(history_.end(), pending_.begin(), pending_.end());
-        loudRun_ = db > floor + options_.onsetDb ? loudRun_ + 1 : 0;
+        loudRun_ = db > std::max(floor, kMinOnsetFloorDb) + options_.onsetDb ? loudRun_ + 1 : 0;
         if (loudRun_ >= options_.onsetFrames) {
             inSpeech_ = true;
             quietRun_ = 0;

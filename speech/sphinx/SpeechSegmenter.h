@@ -2,11 +2,14 @@
 // noise floor, so that each stretch can be decoded on its own.
 //
 // The floor follows the quiet parts of the stream down at once and up only
-// slowly, and never goes below kMinFloorDb: digital silence (exact zeros, as
-// noise-suppressing microphones and sound servers deliver) is treated as a
-// very quiet room, not as an infinitely quiet one, so speech after minutes
-// of zeros is found the same way as speech after room noise. The thresholds
-// are relative to the floor, so the input level does not matter.
+// slowly. Digital silence (exact zeros, as noise-suppressing microphones and
+// sound servers deliver) is treated as a very quiet room, not as an
+// infinitely quiet one: a stretch opens only on sound well above
+// kMinOnsetFloorDb, so speech after minutes of zeros is found the same way
+// as speech after room noise, and a noise floor setting in is learnt rather
+// than taken for speech. Within a stretch, sound down to kMinFloorDb still
+// counts. The thresholds are relative to the floor, so the input level does
+// not matter.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +21,12 @@ namespace qm::sphinx {
 class SpeechSegmenter {
 public:
     static constexpr std::size_t kFrame = 160;     // 10 ms at 16 kHz
-    static constexpr double kMinFloorDb = -70.0;   // dB of full scale
+    // dB of full scale. The floor within a stretch is low enough that after
+    // digital silence the quiet ending of a word said softly (a released
+    // "k", 35 dB under a peak of -30 dBFS) still counts as speech: cut off,
+    // it left the phrase's last word scored too poorly to be accepted.
+    static constexpr double kMinFloorDb = -80.0;
+    static constexpr double kMinOnsetFloorDb = -70.0;
 
     struct Options {
         int endSilenceFrames = 20;  // quiet that closes a stretch

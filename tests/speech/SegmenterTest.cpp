@@ -107,6 +107,26 @@ TEST(Segmenter, OneStretchPerWordWhateverCameBeforeAndWhateverTheLevel) {
     }
 }
 
+// A word's quiet ending (a released consonant, 33 dB under the word's
+// peak) belongs to its stretch, however softly the word was said: the
+// stretch closes only after the ending has been followed by the closing
+// quiet.
+TEST(Segmenter, AQuietWordEndingAfterDigitalSilenceIsKeptAtAnyLevel) {
+    for (double level : {-3.0, -20.0, -30.0}) {
+        SCOPED_TRACE(level);
+        Pcm ending(static_cast<std::size_t>(0.15 * kRate));
+        const double peak = 32767.0 * std::pow(10.0, (level - 33) / 20.0);
+        for (std::size_t i = 0; i < ending.size(); ++i)
+            ending[i] = static_cast<std::int16_t>(peak * std::sin(2 * M_PI * 3000 * double(i) / kRate));
+        const Pcm pcm = concat({zeros(60), word(level, 0.6), ending, zeros(1.0)});
+        SpeechSegmenter seg;
+        const auto found = stretches(seg, pcm);
+        ASSERT_EQ(found.size(), 1u);
+        const double closingQuiet = seg.endSilenceFrames() * 0.01;
+        EXPECT_GE(found[0].endSample, std::size_t((60 + 0.6 + 0.15 + closingQuiet) * kRate));
+    }
+}
+
 TEST(Segmenter, SilenceAndSteadyNoiseAloneAreNoSpeech) {
     for (double noiseDb : {0.0, -60.0, -40.0}) {
         SCOPED_TRACE(noiseDb);

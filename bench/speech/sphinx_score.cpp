@@ -2,7 +2,7 @@
 // evidence behind every accept/reject decision, one utterance per line:
 //   file end_ms accepted frames phrase_frames ascr_per_frame
 //   phones posterior words segments margin_per_frame quiet_frames_before
-//   measured_twice worst_word_margin rejected_by event_ms
+//   measured_again worst_word_margin rejected_by event_ms
 // where segments are word:first_frame-last_frame:ascr, and event_ms is when
 // the report left the decoder, fed in real time (see below). The phrase list is
 // plain text, one phrase per line. Options, for sweeping the decision:
@@ -20,7 +20,7 @@
 //   -T N       minimum margin per frame within a second of other talk
 //   -Q N       minimum acoustic score per frame of the quiet before the words
 //   -a X, -b X noise reduction: over-subtraction (0: off), floor share
-//   -c N       margins this close to a limit are measured at a second frame phase
+//   -c N       margins this close to a limit are measured at three more frame phases
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxDecoder.h"
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
                     std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t%d\t%d\t%s\t%.0f\n", file.c_str(),
                                 static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
                                 r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones, r.posterior, r.words.c_str(),
-                                segs.c_str(), r.marginPerFrame, r.quietBefore, r.measuredTwice ? 1 : 0, r.worstWordMargin,
+                                segs.c_str(), r.marginPerFrame, r.quietBefore, r.measuredAgain ? 1 : 0, r.worstWordMargin,
                                 *r.rejectedBy ? r.rejectedBy : "-", atMs);
                 }
                 reports.clear();

@@ -1,5 +1,6 @@
 #include "speech/sphinx/PhraseGrammar.h"
 
+#include "speech/sphinx/EngineWords.h"
 #include "speech/sphinx/Pronouncer.h"
 
 #include <pocketsphinx.h>
@@ -40,21 +41,14 @@ bool isWordEdge(unsigned char c) { return std::isalnum(c) != 0 || c >= 0x80 || s
 
 // The engine and where its missing words come from.
 struct Lexicon {
-    ps_decoder_t* ps;
+    EngineWords& engine;
     const WordSource& dictionary;
 };
 
-bool inEngine(ps_decoder_t* ps, const std::string& w) {
-    char* pron = ps_lookup_word(ps, w.c_str());
-    if (!pron) return false;
-    ckd_free(pron);
-    return true;
-}
-
 // The engine knows the word, or learns it now from the dictionary file.
 bool known(const Lexicon& lx, const std::string& w) {
-    if (inEngine(lx.ps, w)) return true;
-    return lx.dictionary && lx.dictionary(w) && inEngine(lx.ps, w);
+    if (lx.engine.knows(w)) return true;
+    return lx.dictionary && lx.dictionary(w) && lx.engine.knows(w);
 }
 
 // Splits one normalised token into dictionary words: as is when the
@@ -124,7 +118,7 @@ bool wordsOfToken(const Lexicon& lx, const std::string& typed, std::vector<std::
     for (const SpokenWord& sw : spoken) {
         const std::string name = wordName(sw.word);
         if (name.empty()) return false;
-        if (!known(lx, name) && ps_add_word(lx.ps, name.c_str(), sw.phones.c_str(), FALSE) < 0) return false;
+        if (!known(lx, name) && ps_add_word(lx.engine.engine(), name.c_str(), sw.phones.c_str(), FALSE) < 0) return false;
         words.push_back(name);
     }
     out.insert(out.end(), words.begin(), words.end());
@@ -164,9 +158,9 @@ std::vector<std::string> normalisePhrase(const std::string& phrase) {
     return words;
 }
 
-PhraseGrammar::PhraseGrammar(const std::vector<std::string>& list, ps_decoder_t* ps, const WordSource& dictionary)
+PhraseGrammar::PhraseGrammar(const std::vector<std::string>& list, EngineWords& engine, const WordSource& dictionary)
     : texts_(list) {
-    const Lexicon lx{ps, dictionary};
+    const Lexicon lx{engine, dictionary};
     // Word table local to this grammar and a prefix tree over phrases,
     // so that phrases sharing their opening words share states.
     std::unordered_map<std::string, int> wordIds;
@@ -223,8 +217,8 @@ int PhraseGrammar::indexOfWords(const std::string& words) const {
     return found == byWords_.end() ? -1 : static_cast<int>(found->second);
 }
 
-int PhraseGrammar::indexOfText(const std::string& spoken, ps_decoder_t* ps, const WordSource& dictionary) const {
-    const Lexicon lx{ps, dictionary};
+int PhraseGrammar::indexOfText(const std::string& spoken, EngineWords& engine, const WordSource& dictionary) const {
+    const Lexicon lx{engine, dictionary};
     std::vector<std::string> words;
     for (const auto& tok : splitPhrase(spoken))
         if (!wordsOfToken(lx, tok, words)) return -1;
@@ -235,19 +229,16 @@ int PhraseGrammar::indexOfText(const std::string& spoken, ps_decoder_t* ps, cons
 // searches linearly (the word list by name, every transition for each word
 // with another pronunciation), which made a table of tens of thousands of
 // words take more than a minute to load.
-fsg_model_t* PhraseGrammar::makeFsg(ps_decoder_t* ps, const char* name) const {
+fsg_model_t* PhraseGrammar::makeFsg(EngineWords& engine, const char* name) const {
     // The vocabulary: the grammar's words, then each one's other
     // pronunciations, which the dictionary names word(2), word(3) ... and
     // the first phone of each.
     std::vector<std::string> vocab = wordList_;
     std::vector<std::vector<int>> alternates(wordList_.size());
     std::vector<std::string> firstPhone;
-    auto firstPhoneOf = [ps](const std::string& word) -> std::string {
-        char* pron = ps_lookup_word(ps, word.c_str());
-        if (!pron) return {};
-        std::string p(pron);
-        ckd_free(pron);
-        return p.substr(0, p.find(' '));
+    auto firstPhoneOf = [&engine](const std::string& word) -> std::string {
+        const std::string* phones = engine.phones(word);
+        return phones ? sphinx::firstPhone(*phones) : std::string();
     };
     for (std::size_t w = 0; w < wordList_.size(); ++w) {
         firstPhone.push_back(firstPhoneOf(wordList_[w]));
@@ -293,6 +284,7 @@ fsg_model_t* PhraseGrammar::makeFsg(ps_decoder_t* ps, const char* name) const {
         for (int alt : alternates[w])
             for (std::size_t i : arcsOfWord[w]) placed.push_back({home(arcs_[i].from, alt), arcs_[i].to, alt});
 
+    ps_decoder_t* ps = engine.engine();
     logmath_t* lm = ps_get_logmath(ps);
     const float lw = cmd_ln_float32_r(ps_get_config(ps), "-lw");
     fsg_model_t* fsg = fsg_model_init(name, lm, lw, nStates);

@@ -9,10 +9,11 @@
 #include <unordered_map>
 #include <vector>
 
-typedef struct ps_decoder_s ps_decoder_t;
 typedef struct fsg_model_s fsg_model_t;
 
 namespace qm::sphinx {
+
+class EngineWords;
 
 // Splits a phrase on blanks into words with punctuation trimmed from both
 // ends of each ("Open, Notepad!" -> Open Notepad); symbols that are read out
@@ -36,7 +37,7 @@ public:
     // with a word that cannot be pronounced are left out (unheard()), and so
     // are empty ones; phrases that come to the same words answer as the
     // first of them.
-    PhraseGrammar(const std::vector<std::string>& phrases, ps_decoder_t* ps, const WordSource& dictionary);
+    PhraseGrammar(const std::vector<std::string>& phrases, EngineWords& engine, const WordSource& dictionary);
 
     const std::vector<std::string>& unheard() const { return unheard_; }
     // The words that could not be pronounced: lower case, file order.
@@ -52,13 +53,13 @@ public:
     int indexOfWords(const std::string& words) const;
     // The phrase index that saying this text answers as, read the way
     // phrases are read, or -1.
-    int indexOfText(const std::string& spoken, ps_decoder_t* ps, const WordSource& dictionary) const;
+    int indexOfText(const std::string& spoken, EngineWords& engine, const WordSource& dictionary) const;
     // Each hearable phrase's dictionary words (blank-separated) and its index.
     const std::unordered_map<std::string, std::size_t>& byWords() const { return byWords_; }
 
     // The grammar in the library's form, owned by the caller: a prefix tree
     // over the phrases from state 0 to state 1.
-    fsg_model_t* makeFsg(ps_decoder_t* ps, const char* name) const;
+    fsg_model_t* makeFsg(EngineWords& engine, const char* name) const;
 
 private:
     struct Arc {

@@ -1,6 +1,7 @@
 #include "SphinxDecoder.h"
 
 #include "DictionaryFile.h"
+#include "EngineWords.h"
 #include "SpeechSegmenter.h"
 
 #include <pocketsphinx.h>
@@ -141,6 +142,7 @@ struct SphinxDecoder::Impl {
     // with two searches: the phrases, and the free phone loop that a phrase
     // must come close to.
     PsPtr ps;
+    std::unique_ptr<EngineWords> engineWords;  // what ps has been given
     bool rival = false;
     static constexpr const char* kLoopSearch = "loop";
     SpeechSegmenter segmenter;
@@ -207,6 +209,7 @@ struct SphinxDecoder::Impl {
         args.insert(args.end(), options.engineArgs.begin(), options.engineArgs.end());
         dictionary = std::make_unique<DictionaryFile>(dict);
         ps = makeDecoder(std::move(args));
+        engineWords = std::make_unique<EngineWords>(ps.get());
         rival = options.rivalPhoneProb > 0;
         if (rival) {
             for (const char* ph : kPhones) {
@@ -240,18 +243,9 @@ struct SphinxDecoder::Impl {
 
     int decideFrames() const { return std::max(1, std::min(options.decideAfterSilenceMs, options.endSilenceMs) / 10); }
 
-    int phoneCount(const char* word) {
-        char* pron = ps_lookup_word(ps.get(), word);
-        if (!pron) return 0;
-        int n = 0;
-        bool inToken = false;
-        for (const char* c = pron; *c; ++c) {
-            const bool blank = *c == ' ';
-            if (!blank && !inToken) ++n;
-            inToken = !blank;
-        }
-        ckd_free(pron);
-        return n;
+    int phoneCount(const std::string& word) {
+        const std::string* phones = engineWords->phones(word);
+        return phones ? sphinx::phoneCount(*phones) : 0;
     }
 
     // Hands the engine every pronunciation that the dictionary file has for
@@ -269,12 +263,12 @@ struct SphinxDecoder::Impl {
 
     void setPhrases(const std::vector<std::string>& list) {
         abandonUtterance();
-        grammar = PhraseGrammar(list, ps.get(), fromDictionary());
+        grammar = PhraseGrammar(list, *engineWords, fromDictionary());
 
         grammarReady = false;
         if (grammar.empty()) return;  // nothing can be heard: stay deaf
 
-        fsg_model_t* fsg = grammar.makeFsg(ps.get(), "phrases");
+        fsg_model_t* fsg = grammar.makeFsg(*engineWords, "phrases");
         // The old search goes before the new one is built, so that a large
         // table is not held twice.
         if (!searchName.empty()) ps_unset_search(ps.get(), searchName.c_str());
@@ -298,7 +292,7 @@ struct SphinxDecoder::Impl {
             std::size_t at = 0;
             while (at <= words.size()) {
                 const std::size_t end = std::min(words.find(' ', at), words.size());
-                phones += phoneCount(words.substr(at, end - at).c_str());
+                phones += phoneCount(words.substr(at, end - at));
                 at = end + 1;
             }
             longest = std::max(longest, phones);
@@ -355,23 +349,26 @@ struct SphinxDecoder::Impl {
         if (!r.rivalHeard) return r;
         // Where the 10 ms frames fall on the speech moves the margins by a
         // few points: said again, the same command could land either side
-        // of a limit. A close call is measured once more on frames shifted
-        // by half a frame, and the two measurements are averaged.
+        // of a limit. A close call is measured again on frames shifted by a
+        // quarter, a half and three quarters of a frame, and the
+        // measurements that heard the same words are averaged.
         if (options.closeCallWithin > 0 && closeCall(r, quietBefore)) {
-            const auto from = level.begin() + std::ptrdiff_t(std::min(kHalfFrame, level.size()));
-            const std::vector<std::int16_t> shifted(from, level.end());
-            const UtteranceReport again = hear(shifted);
-            if (again.rivalHeard && again.words == r.words) {
-                r.marginPerFrame = (r.marginPerFrame + again.marginPerFrame) / 2;
-                r.worstWordMargin = (r.worstWordMargin + again.worstWordMargin) / 2;
-                r.measuredTwice = true;
+            int perFrame = r.marginPerFrame, worstWord = r.worstWordMargin, n = 1;
+            for (std::size_t quarter = 1; quarter < 4; ++quarter) {
+                const std::size_t skip = std::min(quarter * SpeechSegmenter::kFrame / 4, level.size());
+                const UtteranceReport again = hear({level.begin() + std::ptrdiff_t(skip), level.end()});
+                if (!again.rivalHeard || again.words != r.words) continue;
+                perFrame += again.marginPerFrame;
+                worstWord += again.worstWordMargin;
+                ++n;
             }
+            r.marginPerFrame = perFrame / n;
+            r.worstWordMargin = worstWord / n;
+            r.measuredAgain = n > 1;
         }
         applyMargins(r, quietBefore);
         return r;
     }
-
-    static constexpr std::size_t kHalfFrame = SpeechSegmenter::kFrame / 2;
 
     int minMarginFor(const UtteranceReport& r, int quietBefore) const {
         int phraseWords = 0;
@@ -414,7 +411,7 @@ struct SphinxDecoder::Impl {
             ps_seg_prob(seg, &g.ascr, &lscr, &lback);
             const std::string w = baseWord(g.word);
             if (!isFiller(w)) {
-                g.phones = phoneCount(g.word.c_str());
+                g.phones = phoneCount(g.word);
                 r.phones += g.phones;
                 r.phraseFrames += g.endFrame - g.startFrame + 1;
                 r.phraseAscr += g.ascr;
@@ -574,7 +571,7 @@ const std::vector<std::string>& SphinxDecoder::longPhrases() const { return impl
 std::size_t SphinxDecoder::hearablePhraseCount() const { return impl_->grammar.hearable(); }
 
 int SphinxDecoder::phraseIndexOf(const std::string& spoken) const {
-    return impl_->grammar.indexOfText(spoken, impl_->ps.get(), impl_->fromDictionary());
+    return impl_->grammar.indexOfText(spoken, *impl_->engineWords, impl_->fromDictionary());
 }
 void SphinxDecoder::onSpeechStarted(SpeechStarted cb) { impl_->speechStarted = std::move(cb); }
 void SphinxDecoder::onPhraseAccepted(PhraseAccepted cb) { impl_->phraseAccepted = std::move(cb); }

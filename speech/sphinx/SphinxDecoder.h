@@ -84,8 +84,8 @@ struct DecoderOptions {
     // the phrase's average, the one word that does not fit.
     int minWordMargin = -1000000;
     // A phrase whose margin or worst word lies this close to its limit is
-    // heard again on frames shifted by 5 ms, and judged on the mean of the
-    // two measurements (0: never).
+    // heard again on frames shifted by 2.5, 5 and 7.5 ms, and judged on the
+    // mean of the measurements (0: never).
     int closeCallWithin = 0;
 
     // The phrase's words must cover the stretch's speech: at most this many
@@ -147,7 +147,7 @@ struct UtteranceReport {
     int leadScorePerFrame = 0;    // acoustic score per frame before the first word
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
     bool rivalHeard = false;      // the phone loop heard the stretch (the margins are measured)
-    bool measuredTwice = false;   // a close call: the margins are the mean of two frame phases
+    bool measuredAgain = false;   // a close call: the margins are the mean over frame phases
 };
 
 class SphinxDecoder {

@@ -3,6 +3,7 @@
 // exactly as the plain prefix tree built through the library's own word and
 // pronunciation helpers.
 #include "SpeechClips.h"
+#include "speech/sphinx/EngineWords.h"
 #include "speech/sphinx/PhraseGrammar.h"
 
 #include <pocketsphinx.h>
@@ -108,9 +109,10 @@ TEST(LargeGrammar, DecodesAsTheLibraryBuiltGraph) {
     phrases.insert(phrases.end(), said.begin(), said.end());
 
     // The engine holds the whole dictionary here: no word needs a source.
-    const qm::sphinx::PhraseGrammar grammar(phrases, ours, {});
+    qm::sphinx::EngineWords engineWords(ours);
+    const qm::sphinx::PhraseGrammar grammar(phrases, engineWords, {});
     ASSERT_TRUE(grammar.unheard().empty());
-    fsg_model_t* built = grammar.makeFsg(ours, "phrases");
+    fsg_model_t* built = grammar.makeFsg(engineWords, "phrases");
     fsg_model_t* library = throughLibrary(phrases, theirs);
     EXPECT_GT(built->n_state, library->n_state) << "the start state was split";
     EXPECT_GT(built->n_word, static_cast<int>(grammar.hearable())) << "the other pronunciations are in the graph";

@@ -44,9 +44,9 @@ DecoderOptions defaultDecoderOptions() {
     o.minMarginSoonAfterTalk = -24;
     o.talkPauseFrames = 100;
     o.minWordMargin = -40;
-    // A margin within 3 of its limit is measured again half a frame later
-    // and the two are averaged: the same command said twice swung its worst
-    // word by up to 10 with where the frames fell (from -33 to -44).
+    // A margin within 3 of its limit is measured again at three more frame
+    // phases and the four are averaged: the same command said twice swung
+    // its worst word by up to 10 with where the frames fell (from -33 to -44).
     o.closeCallWithin = 3;
     // The search can finish a phrase by squeezing a missing edge word into
     // the onset or tail of other speech ("back" heard as "go back"), close

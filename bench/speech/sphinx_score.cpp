@@ -19,6 +19,7 @@
 //   -D MS      quiet after speech at which the stretch is judged
 //   -T N       minimum margin per frame within a second of other talk
 //   -Q N       minimum acoustic score per frame of the quiet before the words
+//   -P N       the same for a pause between two of the words
 //   -a X, -b X noise reduction: over-subtraction (0: off), floor share
 //   -c N       margins this close to a limit are measured at three more frame phases
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
@@ -62,6 +63,8 @@ int main(int argc, char** argv) {
             options.noiseReduction.floorShare = std::stod(val);
         } else if (opt == "-Q") {
             options.minLeadScorePerFrame = std::stoi(val);
+        } else if (opt == "-P") {
+            options.minPauseScorePerFrame = std::stoi(val);
         } else if (opt == "-T") {
             options.minMarginSoonAfterTalk = std::stoi(val);
         } else if (opt == "-D") {

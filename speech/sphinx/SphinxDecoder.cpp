@@ -65,6 +65,11 @@ DecoderOptions defaultDecoderOptions() {
     // noise at 15 dB SNR; other talk that ended in a phrase's words put
     // -60 and below there.
     o.minLeadScorePerFrame = -55;
+    // A pause between a phrase's words: near misses that had their extra
+    // words passed off as one ("stop and listen" heard as "stop
+    // listening") put -89 to -130 there; the one command said with a pause
+    // (slowly) put -79.
+    o.minPauseScorePerFrame = -85;
     // A command comes after a pause: 0.6 s of quiet before it. Continuous
     // talk pauses for 0.2 to 0.7 s between its phrases.
     o.minQuietBeforeFrames = 60;
@@ -437,6 +442,9 @@ struct SphinxDecoder::Impl {
                 std::int64_t leadAscr = 0;
                 for (const Segment* g = r.segments.data(); g != first; ++g) leadAscr += g->ascr;
                 if (r.framesBeforeWords > 0) r.leadScorePerFrame = int(leadAscr / r.framesBeforeWords);
+                for (const Segment* g = first + 1; g < last; ++g)
+                    if (g->phones == 0)
+                        r.pauseScorePerFrame = std::min(r.pauseScorePerFrame, int(g->ascr / (g->endFrame - g->startFrame + 1)));
             }
         }
         if (r.phraseFrames > 0) r.phraseAscrPerFrame = r.phraseAscr / r.phraseFrames;
@@ -455,6 +463,10 @@ struct SphinxDecoder::Impl {
         if (r.accepted && r.leadScorePerFrame < options.minLeadScorePerFrame) {
             r.accepted = false;
             r.rejectedBy = "speech passed off as the quiet before the phrase";
+        }
+        if (r.accepted && r.pauseScorePerFrame < options.minPauseScorePerFrame) {
+            r.accepted = false;
+            r.rejectedBy = "speech passed off as a pause between words";
         }
         if (rival && r.accepted) {
             if (ps_set_search(ps.get(), kLoopSearch) < 0) throw SphinxError("speech engine: the phone loop is missing");

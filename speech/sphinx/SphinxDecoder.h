@@ -104,6 +104,10 @@ struct DecoderOptions {
     // lower means that speech was passed off as silence to fit a phrase
     // into what followed.
     int minLeadScorePerFrame = -1000000;
+    // Likewise a pause that the best path puts between two phrase words:
+    // words said on their way to a phrase ("show me the desktop" heard as
+    // "show desktop") are passed off as a pause.
+    int minPauseScorePerFrame = -1000000;
     int maxFramesAfterWords = 1000000;
 
     // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.
@@ -145,6 +149,7 @@ struct UtteranceReport {
     int framesBeforeWords = 0;    // from the stretch's start to the first phrase word
     int framesAfterWords = 0;     // from the last phrase word to the stretch's end
     int leadScorePerFrame = 0;    // acoustic score per frame before the first word
+    int pauseScorePerFrame = 0;   // the worst pause between phrase words, per frame (0: none)
     const char* rejectedBy = "";  // which check refused an otherwise complete phrase
     bool rivalHeard = false;      // the phone loop heard the stretch (the margins are measured)
     bool measuredAgain = false;   // a close call: the margins are the mean over frame phases

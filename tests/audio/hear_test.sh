@@ -79,7 +79,7 @@ speech_end=$(( $(soxi -s trimmed.wav) / 16 ))
 # was not tuned on (tuning: en-us variants and en-gb at 150 to 185 words a
 # minute); tests/audio/measure.sh gives the rates.
 near=("back" "next week" "go home" "stop it" "the back door is open" "what time does the shop open"
-      "take a break" "open the garage" "shut the door behind you")
+      "take a break" "open the garage" "shut the door behind you" "show me the desktop" "stop and listen")
 near_files=()
 for j in "${!near[@]}"; do
     for v in en-gb-scotland en-029; do

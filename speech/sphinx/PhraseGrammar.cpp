@@ -19,9 +19,10 @@
 #include <utility>
 
 // The library declares a state's two tables of successors but keeps their
-// layout to itself; this is its layout in every release that has the
-// fsg_model_t above (0.8 up to 5prealpha), as PhraseGrammar::makeFsg needs
-// to give a state tables of its own size.
+// layout to itself. This is the layout of the release both builds use
+// (5prealpha: Debian's package, and the sources the Windows build
+// compiles); PhraseGrammar::makeFsg needs it to give a state tables of its
+// own size. LargeGrammar.DecodesAsTheLibraryBuiltGraph fails if it drifts.
 struct trans_list_s {
     hash_table_t* null_trans;
     hash_table_t* trans;

@@ -73,6 +73,8 @@ int main(int argc, char** argv) {
             options.endSilenceMs = std::stoi(val);
         } else if (opt == "-c") {
             options.closeCallWithin = std::stoi(val);
+        } else if (opt == "-F") {
+            options.sharedScoreFrames = std::stoi(val);
         } else if (opt == "-e") {
             options.minEdgeFramesPerPhone = std::stod(val);
         } else if (opt == "-o" && val.find('=') != std::string::npos) {

@@ -2,6 +2,7 @@
 
 #include "DictionaryFile.h"
 #include "EngineWords.h"
+#include "ScratchDir.h"
 #include "SpeechSegmenter.h"
 
 #include <pocketsphinx.h>
@@ -87,6 +88,9 @@ DecoderOptions defaultDecoderOptions() {
     // that quiet, so that decoding overlaps the rest of the wait.
     o.endSilenceMs = 200;
     o.decideAfterSilenceMs = 50;
+    // 4 s: every command said between pauses, at about 5 KB of the
+    // engine's memory per frame.
+    o.sharedScoreFrames = 400;
     return o;
 }
 
@@ -152,6 +156,11 @@ struct SphinxDecoder::Impl {
     static constexpr const char* kLoopSearch = "loop";
     SpeechSegmenter segmenter;
     std::unique_ptr<DictionaryFile> dictionary;  // words reach the engine on first use
+    // Where the engine leaves each decode's acoustic scores (empty path:
+    // it does not), and how many utterances it has started, which names
+    // the files.
+    ScratchDir scores;
+    unsigned utterances = 0;
     std::size_t maxFrames = 0;  // longer stretches cannot be a phrase
 
     PhraseGrammar grammar;
@@ -211,6 +220,14 @@ struct SphinxDecoder::Impl {
             // the lattice pass would only cost time.
             {"-bestpath", "no"},
         };
+        if (options.sharedScoreFrames > 0 && scores.create("quillmere-scores")) {
+            args.emplace_back("-senlogdir", scores.path());
+            // The engine's feature buffer starts this many frames long. A
+            // stretch decoded whole that outgrows it gets a longer buffer
+            // but not a longer table of score-file positions, which reading
+            // scores back writes into: only stretches that fit read back.
+            args.emplace_back("-pl_window", std::to_string(options.sharedScoreFrames));
+        }
         args.insert(args.end(), options.engineArgs.begin(), options.engineArgs.end());
         dictionary = std::make_unique<DictionaryFile>(dict);
         ps = makeDecoder(std::move(args));
@@ -336,11 +353,53 @@ struct SphinxDecoder::Impl {
         return worst;
     }
 
+    // Each utterance that the engine starts writes its scores to a file
+    // named by its number, once there is a folder for them.
+    void startUtterance() {
+        if (!scores.path().empty()) {
+            scores.clear();
+            scores.ensure();
+        }
+        ++utterances;
+        // The engine refuses to start one whose score file it cannot make.
+        if (ps_start_utt(ps.get()) < 0)
+            throw SphinxError(scores.path().empty() ? "speech engine: cannot start listening"
+                                                    : "speech engine: cannot start listening (cannot write in " +
+                                                          scores.path() + ")");
+    }
+
     // Decodes the whole stretch with the current search; the path score.
     std::int32_t decode(const std::vector<std::int16_t>& audio) {
-        if (ps_start_utt(ps.get()) < 0) throw SphinxError("speech engine: cannot start listening");
+        startUtterance();
         ps_process_raw(ps.get(), audio.data(), audio.size(), FALSE, TRUE);
         ps_end_utt(ps.get());
+        std::int32_t score = 0;
+        ps_get_hyp(ps.get(), &score);
+        return score;
+    }
+
+    // The loop's score on the audio that the phrase search just decoded:
+    // from the scores the engine left, when it could, else from the audio.
+    std::int32_t decodeLoop(const std::vector<std::int16_t>& audio) {
+        const std::size_t frames = audio.size() / SpeechSegmenter::kFrame + 1;
+        std::FILE* in = nullptr;
+        if (!scores.path().empty() && frames < static_cast<std::size_t>(options.sharedScoreFrames)) {
+            char name[16];
+            std::snprintf(name, sizeof name, "%09u", utterances - 1);
+            in = std::fopen((scores.path() + "/" + name + ".sen").c_str(), "rb");
+        }
+        if (!in) return decode(audio);
+        // The engine starts an utterance of its own for it, whose score
+        // file must open too.
+        if (!scores.ensure()) {
+            std::fclose(in);
+            return decode(audio);
+        }
+        ++utterances;
+        const int read = ps_decode_senscr(ps.get(), in);
+        std::fclose(in);
+        scores.clear();
+        if (read <= 0) return decode(audio);
         std::int32_t score = 0;
         ps_get_hyp(ps.get(), &score);
         return score;
@@ -470,7 +529,7 @@ struct SphinxDecoder::Impl {
         }
         if (rival && r.accepted) {
             if (ps_set_search(ps.get(), kLoopSearch) < 0) throw SphinxError("speech engine: the phone loop is missing");
-            r.rivalScore = decode(level);
+            r.rivalScore = decodeLoop(level);
             r.worstWordMargin = worstWordMargin(r);
             if (ps_set_search(ps.get(), searchName.c_str()) < 0)
                 throw SphinxError("speech engine: the phrase grammar could not be selected");

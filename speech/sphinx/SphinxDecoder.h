@@ -110,6 +110,12 @@ struct DecoderOptions {
     int minPauseScorePerFrame = -1000000;
     int maxFramesAfterWords = 1000000;
 
+    // A stretch of up to this many frames has its acoustic scores worked
+    // out once, kept in a file in a private temporary folder, and read back
+    // for the phone loop; longer ones, or with 0, the loop works them out
+    // again. They are most of what a decision costs.
+    int sharedScoreFrames = 0;
+
     // Extra engine options (name, value), e.g. {"-beam", "1e-60"}, for tuning.
     std::vector<std::pair<std::string, std::string>> engineArgs;
 };

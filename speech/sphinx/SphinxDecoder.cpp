@@ -407,6 +407,12 @@ struct SphinxDecoder::Impl {
 
     // Decodes a stretch and runs every check on the phrase heard.
     UtteranceReport judge(std::vector<std::int16_t> level, int quietBefore) {
+        // What the engine made of the speech stays on disk no longer than
+        // the decision takes.
+        struct ClearAfter {
+            ScratchDir& dir;
+            ~ClearAfter() { dir.clear(); }
+        } clearAfter{scores};
         if (options.noiseReduction.overSubtraction > 0) reduceNoise(level, segmenter.quietLead(), options.noiseReduction);
         normaliseLevel(level, options.loudestDb, options.noiseBelowDb);
         UtteranceReport r = hear(level);

@@ -1,0 +1,64 @@
+// Between two words of a phrase, the best path may put a short quiet where
+// the first word's murmur fades ("time" before "is"). Over a faint noise
+// floor that murmur scores far below real quiet, yet it is no talk passed
+// off as a pause: the phrase must be heard wherever the frames fall.
+#include "SpeechClips.h"
+#include "speech/sphinx/SphinxDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Pcm = std::vector<std::int16_t>;
+
+// White noise of the given RMS (dB of full scale), from a fixed seed.
+Pcm noise(std::size_t n, double rmsDb, std::uint32_t seed) {
+    const double peak = 32767.0 * std::pow(10.0, rmsDb / 20.0) * std::sqrt(3.0);
+    Pcm out(n);
+    for (auto& s : out) {
+        seed = seed * 1664525u + 1013904223u;
+        s = static_cast<std::int16_t>(std::lround(((seed >> 8) / double(1u << 24) * 2 - 1) * peak));
+    }
+    return out;
+}
+
+TEST(InnerPause, AWordsFadingMurmurOverANoiseFloorIsNoPauseOfOtherSpeech) {
+    qm::test::SpeechClips clips;
+    const Pcm said = clips.say("what time is it", "en-us+m3", 160);
+    // The clip at a peak of -3 dBFS over a -60 dBFS floor, its frames
+    // shifted by up to three quarters of one, each time after a second of
+    // the floor alone.
+    Pcm stream;
+    int played = 0;
+    for (std::uint32_t seed = 1; seed <= 3; ++seed)
+        for (std::size_t shift : {0, 40, 80, 120}) {
+            Pcm part = noise(16000 + shift + said.size(), -60, seed * 7919 + std::uint32_t(shift));
+            for (std::size_t i = 0; i < said.size(); ++i)
+                part[16000 + shift + i] = static_cast<std::int16_t>(
+                    std::clamp(int(part[16000 + shift + i]) + said[i], -32768, 32767));
+            stream.insert(stream.end(), part.begin(), part.end());
+            ++played;
+        }
+    const Pcm tail = noise(16000, -60, 99);
+    stream.insert(stream.end(), tail.begin(), tail.end());
+
+    qm::sphinx::SphinxDecoder decoder({"what time is it", "take a note", "go back"});
+    std::vector<std::string> heard, refusals;
+    decoder.onPhraseAccepted([&](std::size_t, const std::string& phrase) { heard.push_back(phrase); });
+    decoder.onUtterance([&](const qm::sphinx::UtteranceReport& r) {
+        if (!r.accepted && !r.words.empty()) refusals.push_back(r.words + ": " + r.rejectedBy);
+    });
+    for (std::size_t at = 0; at < stream.size(); at += 320)
+        decoder.process(stream.data() + at, std::min<std::size_t>(320, stream.size() - at));
+    decoder.finish();
+    EXPECT_EQ(heard, std::vector<std::string>(std::size_t(played), "what time is it"));
+    EXPECT_EQ(refusals, std::vector<std::string>{});
+}
+
+}  // namespace

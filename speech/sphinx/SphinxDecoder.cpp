@@ -358,10 +358,6 @@ struct SphinxDecoder::Impl {
     // Each utterance that the engine starts writes its scores to a file
     // named by its number, once there is a folder for them.
     void startUtterance() {
-        if (!scores.path().empty()) {
-            scores.clear();
-            scores.ensure();
-        }
         ++utterances;
         // The engine refuses to start one whose score file it cannot make.
         if (ps_start_utt(ps.get()) < 0)
@@ -391,16 +387,9 @@ struct SphinxDecoder::Impl {
             in = std::fopen((scores.path() + "/" + name + ".sen").c_str(), "rb");
         }
         if (!in) return decode(audio);
-        // The engine starts an utterance of its own for it, whose score
-        // file must open too.
-        if (!scores.ensure()) {
-            std::fclose(in);
-            return decode(audio);
-        }
-        ++utterances;
+        ++utterances;  // the engine starts one of its own for it
         const int read = ps_decode_senscr(ps.get(), in);
         std::fclose(in);
-        scores.clear();
         if (read <= 0) return decode(audio);
         std::int32_t score = 0;
         ps_get_hyp(ps.get(), &score);
@@ -409,12 +398,14 @@ struct SphinxDecoder::Impl {
 
     // Decodes a stretch and runs every check on the phrase heard.
     UtteranceReport judge(std::vector<std::int16_t> level, int quietBefore) {
-        // What the engine made of the speech stays on disk no longer than
-        // the decision takes.
-        struct ClearAfter {
+        // The folder for the engine's scores is made again if a cleaner of
+        // old temporary files took it; what the engine made of the speech
+        // stays on disk no longer than the decision takes.
+        struct ScoresForOneDecision {
             ScratchDir& dir;
-            ~ClearAfter() { dir.clear(); }
-        } clearAfter{scores};
+            explicit ScoresForOneDecision(ScratchDir& d) : dir(d) { dir.ensure(); }
+            ~ScoresForOneDecision() { dir.clear(); }
+        } scoresForOneDecision{scores};
         if (options.noiseReduction.overSubtraction > 0) reduceNoise(level, segmenter.quietLead(), options.noiseReduction);
         normaliseLevel(level, options.loudestDb, options.noiseBelowDb);
         UtteranceReport r = hear(level);

@@ -52,14 +52,16 @@ public:
     void Activate() override
     {
         engine_.Activate();
+        told_ = false;
         if (capture_.running())
             return;
         // The microphone opens with the first activation and stays open;
         // a deactivated engine drops what it hears.
         try {
             QObject* context = context_;
-            capture_.listen(engine_, [context](std::function<void()> feed) {
-                QMetaObject::invokeMethod(context, std::move(feed), Qt::QueuedConnection);
+            capture_.listen(engine_, [this, context](std::function<void()> feed) {
+                QMetaObject::invokeMethod(
+                    context, [this, feed = std::move(feed)] { feedTellingOfFailure(feed); }, Qt::QueuedConnection);
             });
         } catch (const std::runtime_error& e) {
             engine_.Deactivate();
@@ -68,6 +70,21 @@ public:
     }
 
 private:
+    // An exception must not leave a queued call: the event loop cannot
+    // carry it. The engine goes on with the next audio; the user is told
+    // once, as the same cause would fail every stretch.
+    void feedTellingOfFailure(const std::function<void()>& feed)
+    {
+        try {
+            feed();
+        } catch (const RecognizerError& e) {
+            if (told_)
+                return;
+            told_ = true;
+            QtDesktop().messageBox(std::string(kAppTitle) + " cannot hear commands: " + e.what());
+        }
+    }
+
     void tellAboutUnheardPhrases()
     {
         const std::string text = UnheardPhrasesMessage(engine_.unheardPhrases(), engine_.unknownWords(), engine_.longPhrases(),
@@ -90,6 +107,7 @@ private:
     SphinxRecognizer engine_;
     PulseCapture capture_;
     bool telling_ = false;
+    bool told_ = false;  // of a failure to hear, since the last activation
     QObject* context_ = new QObject;
 };
 

@@ -7,31 +7,35 @@
 
 namespace qm::sphinx {
 
-bool ScratchDir::create(const std::string& prefix) {
+// The user's own Temp folder: other users cannot enter it.
+std::string ScratchDir::makeFolder(const std::string& prefix) {
     char tmp[MAX_PATH + 1];
     const DWORD n = GetTempPathA(sizeof tmp, tmp);
-    if (n == 0 || n > MAX_PATH) return false;
+    if (n == 0 || n > MAX_PATH) return {};
     // The engine opens files by narrow name: a temporary folder that the
     // ANSI code page cannot spell exactly is refused.
-    if (GetFileAttributesA(tmp) == INVALID_FILE_ATTRIBUTES) return false;
+    if (GetFileAttributesA(tmp) == INVALID_FILE_ATTRIBUTES) return {};
     const std::string base = std::string(tmp) + prefix + "-" + std::to_string(GetCurrentProcessId()) + "-";
     for (unsigned k = GetTickCount(), tries = 0; tries < 100; ++k, ++tries) {
         const std::string dir = base + std::to_string(k % 100000);
         if (CreateDirectoryA(dir.c_str(), nullptr)) {
-            path_ = dir;
-            for (char& c : path_)
+            std::string path = dir;
+            for (char& c : path)
                 if (c == '\\') c = '/';
-            return true;
+            return path;
         }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }
-    return false;
+    return {};
 }
 
 bool ScratchDir::ensure() {
     if (path_.empty()) return false;
     const DWORD at = GetFileAttributesA(path_.c_str());
-    if (at != INVALID_FILE_ATTRIBUTES && (at & FILE_ATTRIBUTE_DIRECTORY)) return true;
+    // A junction standing at the name would lead the engine's files
+    // elsewhere.
+    if (at != INVALID_FILE_ATTRIBUTES)
+        return (at & FILE_ATTRIBUTE_DIRECTORY) && !(at & FILE_ATTRIBUTE_REPARSE_POINT);
     return CreateDirectoryA(path_.c_str(), nullptr) != 0;
 }
 
@@ -48,9 +52,9 @@ void ScratchDir::clear() {
     for (const auto& n : names) DeleteFileA((path_ + "/" + n).c_str());
 }
 
-ScratchDir::~ScratchDir() {
+void ScratchDir::removeFolder() {
     clear();
-    if (!path_.empty()) RemoveDirectoryA(path_.c_str());
+    RemoveDirectoryA(path_.c_str());
 }
 
 }  // namespace qm::sphinx

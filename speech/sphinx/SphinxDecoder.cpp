@@ -163,6 +163,7 @@ struct SphinxDecoder::Impl {
     // the files.
     ScratchDir scores;
     unsigned utterances = 0;
+    std::string failure;  // why the engine failed on a stretch, until reported
     std::size_t maxFrames = 0;  // longer stretches cannot be a phrase
 
     PhraseGrammar grammar;
@@ -396,14 +397,34 @@ struct SphinxDecoder::Impl {
         return score;
     }
 
-    // Decodes a stretch and runs every check on the phrase heard.
+    // Decodes a stretch and runs every check on the phrase heard. A stretch
+    // the engine fails on is refused, so that what speech-started began
+    // still ends; the cause reaches the caller once the audio in hand has
+    // been taken in.
     UtteranceReport judge(std::vector<std::int16_t> level, int quietBefore) {
+        try {
+            return judgeOrThrow(std::move(level), quietBefore);
+        } catch (const SphinxError& e) {
+            failure = e.what();
+            UtteranceReport r;
+            r.rejectedBy = "the speech engine failed";
+            return r;
+        }
+    }
+
+    UtteranceReport judgeOrThrow(std::vector<std::int16_t> level, int quietBefore) {
         // The folder for the engine's scores is made again if a cleaner of
         // old temporary files took it; what the engine made of the speech
-        // stays on disk no longer than the decision takes.
+        // stays on disk no longer than the decision takes. The engine writes
+        // into whatever stands at the folder's name, so nothing that is not
+        // our own private folder may stand there.
         struct ScoresForOneDecision {
             ScratchDir& dir;
-            explicit ScoresForOneDecision(ScratchDir& d) : dir(d) { dir.ensure(); }
+            explicit ScoresForOneDecision(ScratchDir& d) : dir(d) {
+                if (!dir.path().empty() && !dir.ensure())
+                    throw SphinxError("speech engine: cannot keep its work in " + dir.path() +
+                                      ": the folder is gone and cannot be made again, or is not this user's own");
+            }
             ~ScoresForOneDecision() { dir.clear(); }
         } scoresForOneDecision{scores};
         if (options.noiseReduction.overSubtraction > 0) reduceNoise(level, segmenter.quietLead(), options.noiseReduction);
@@ -614,12 +635,21 @@ struct SphinxDecoder::Impl {
             pcm += n;
             count -= n;
         }
+        throwFailure();
     }
 
     void finish() {
         if (!grammarReady) return;
         const int trailingQuiet = segmenter.quietRun();
         segmenter.finish([&](const std::vector<std::int16_t>& audio) { closeUtterance(audio, trailingQuiet); });
+        throwFailure();
+    }
+
+    void throwFailure() {
+        if (failure.empty()) return;
+        const std::string what = std::move(failure);
+        failure.clear();
+        throw SphinxError(what);
     }
 };
 

@@ -41,6 +41,9 @@ bool ScratchDir::ensure() {
 
 void ScratchDir::clear() {
     if (path_.empty()) return;
+    // Never through a junction that took the folder's place.
+    const DWORD at = GetFileAttributesA(path_.c_str());
+    if (at == INVALID_FILE_ATTRIBUTES || (at & FILE_ATTRIBUTE_REPARSE_POINT)) return;
     WIN32_FIND_DATAA found;
     HANDLE h = FindFirstFileA((path_ + "/*").c_str(), &found);
     if (h == INVALID_HANDLE_VALUE) return;

@@ -21,6 +21,7 @@
 //   -Q N       minimum acoustic score per frame of the quiet before the words
 //   -P N       the same for a pause between two of the words
 //   -a X, -b X noise reduction: over-subtraction (0: off), floor share
+//   -s DB      within speech, sound this far over the floor still counts as speech
 //   -c N       margins this close to a limit are measured at three more frame phases
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
@@ -71,6 +72,8 @@ int main(int argc, char** argv) {
             options.decideAfterSilenceMs = std::stoi(val);
         } else if (opt == "-S") {
             options.endSilenceMs = std::stoi(val);
+        } else if (opt == "-s") {
+            options.stillSpeechDb = std::stod(val);
         } else if (opt == "-c") {
             options.closeCallWithin = std::stoi(val);
         } else if (opt == "-F") {

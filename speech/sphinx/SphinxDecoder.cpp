@@ -86,6 +86,14 @@ DecoderOptions defaultDecoderOptions() {
                      // early, depending on where the 10 ms frames happened to
                      // fall, and the first word was squeezed into a few frames.
                      {"-wbeam", "1e-48"}};
+    // Within speech, sound 4 dB over the floor is still speech. Said
+    // quietly over a fan, a phrase's soft sounds sink to a few dB over the
+    // floor; at 8 dB the closure in "desk-top" read as 0.2 s of quiet and
+    // cut the phrase, its first half heard as "go back". Commands over
+    // white noise at 15 dB SNR were heard 86% of the time instead of 77%,
+    // with other talk there firing less (1.1% instead of 2.2%); 3 to 5 dB
+    // gave the same, clean speech and the delay did not change.
+    o.stillSpeechDb = 4;
     // 0.2 s of quiet ends a command; it is judged after the first 50 ms of
     // that quiet, so that decoding overlaps the rest of the wait.
     o.endSilenceMs = 200;
@@ -200,6 +208,7 @@ struct SphinxDecoder::Impl {
         err_set_logfp(nullptr);
         SpeechSegmenter::Options so;
         so.endSilenceFrames = std::max(1, options.endSilenceMs / 10);
+        so.quietDb = options.stillSpeechDb;
         segmenter = SpeechSegmenter(so);
         std::vector<std::pair<std::string, std::string>> args{
             {"-hmm", hmm},

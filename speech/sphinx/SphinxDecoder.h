@@ -36,6 +36,9 @@ struct DecoderOptions {
     // speech; the rest of endSilenceMs only confirms that the speaker
     // paused. Judging early lets the decoding overlap that wait.
     int decideAfterSilenceMs = 300;
+    // Within speech, sound this far above the noise floor (dB) is still
+    // speech: it does not count towards the silence that closes a stretch.
+    double stillSpeechDb = 8;
 
     // A stretch of speech longer than the grammar's longest phrase at this
     // many frames per phone is not decoded at all.

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,17 +15,6 @@
 namespace {
 
 using Pcm = std::vector<std::int16_t>;
-
-// White noise of the given RMS (dB of full scale), from a fixed seed.
-Pcm noise(std::size_t n, double rmsDb, std::uint32_t seed) {
-    const double peak = 32767.0 * std::pow(10.0, rmsDb / 20.0) * std::sqrt(3.0);
-    Pcm out(n);
-    for (auto& s : out) {
-        seed = seed * 1664525u + 1013904223u;
-        s = static_cast<std::int16_t>(std::lround(((seed >> 8) / double(1u << 24) * 2 - 1) * peak));
-    }
-    return out;
-}
 
 TEST(InnerPause, AWordsFadingMurmurOverANoiseFloorIsNoPauseOfOtherSpeech) {
     qm::test::SpeechClips clips;
@@ -38,14 +26,11 @@ TEST(InnerPause, AWordsFadingMurmurOverANoiseFloorIsNoPauseOfOtherSpeech) {
     int played = 0;
     for (std::uint32_t seed = 1; seed <= 3; ++seed)
         for (std::size_t shift : {0, 40, 80, 120}) {
-            Pcm part = noise(16000 + shift + said.size(), -60, seed * 7919 + std::uint32_t(shift));
-            for (std::size_t i = 0; i < said.size(); ++i)
-                part[16000 + shift + i] = static_cast<std::int16_t>(
-                    std::clamp(int(part[16000 + shift + i]) + said[i], -32768, 32767));
+            const Pcm part = qm::test::overNoiseFloor(said, 0, -60, shift, seed * 7919 + std::uint32_t(shift));
             stream.insert(stream.end(), part.begin(), part.end());
             ++played;
         }
-    const Pcm tail = noise(16000, -60, 99);
+    const Pcm tail = qm::test::whiteNoise(16000, -60, 99);
     stream.insert(stream.end(), tail.begin(), tail.end());
 
     qm::sphinx::SphinxDecoder decoder({"what time is it", "take a note", "go back"});

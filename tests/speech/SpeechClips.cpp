@@ -2,6 +2,8 @@
 
 #include "app/hear/WavFile.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <stdexcept>
 #include <unistd.h>
@@ -36,6 +38,27 @@ std::vector<std::int16_t> SpeechClips::say(const std::string& text, const std::s
                             " gain -n -3 pad 0.4 0.8";
     if (std::system(cmd.c_str()) != 0) throw std::runtime_error("cannot synthesise: " + text);
     return qm::hear::readWav16kMono(wav);
+}
+
+std::vector<std::int16_t> whiteNoise(std::size_t n, double rmsDb, std::uint32_t seed) {
+    const double peak = 32767.0 * std::pow(10.0, rmsDb / 20.0) * std::sqrt(3.0);
+    std::vector<std::int16_t> out(n);
+    for (auto& s : out) {
+        seed = seed * 1664525u + 1013904223u;
+        s = static_cast<std::int16_t>(std::lround(((seed >> 8) / double(1u << 24) * 2 - 1) * peak));
+    }
+    return out;
+}
+
+std::vector<std::int16_t> overNoiseFloor(const std::vector<std::int16_t>& said, double gainDb, double floorDb,
+                                         std::size_t shift, std::uint32_t seed) {
+    const double gain = std::pow(10.0, gainDb / 20.0);
+    const std::size_t at = 16000 + shift;
+    std::vector<std::int16_t> out = whiteNoise(at + said.size(), floorDb, seed);
+    for (std::size_t i = 0; i < said.size(); ++i)
+        out[at + i] = static_cast<std::int16_t>(
+            std::clamp(std::lround(out[at + i] + said[i] * gain), long(-32768), long(32767)));
+    return out;
 }
 
 }  // namespace qm::test

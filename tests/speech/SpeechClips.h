@@ -26,4 +26,13 @@ private:
     int count_ = 0;
 };
 
+// White noise of the given RMS (dB of full scale), from a fixed seed.
+std::vector<std::int16_t> whiteNoise(std::size_t n, double rmsDb, std::uint32_t seed);
+
+// A second of a white noise floor (RMS in dB of full scale), then SHIFT
+// more samples of it, then SAID, made gainDb louder (or quieter), over the
+// same floor.
+std::vector<std::int16_t> overNoiseFloor(const std::vector<std::int16_t>& said, double gainDb, double floorDb,
+                                         std::size_t shift, std::uint32_t seed);
+
 }  // namespace qm::test

@@ -21,6 +21,8 @@
 //   -Q N       minimum acoustic score per frame of the quiet before the words
 //   -P N       the same for a pause between two of the words
 //   -a X, -b X noise reduction: over-subtraction (0: off), floor share
+//   -M N       the fewest frames from a stretch's start to its first word
+//   -R N       the margin per frame for a first word that took in the stretch's opening quiet
 //   -s DB      within speech, sound this far over the floor still counts as speech
 //   -c N       margins this close to a limit are measured at three more frame phases
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
@@ -72,6 +74,10 @@ int main(int argc, char** argv) {
             options.decideAfterSilenceMs = std::stoi(val);
         } else if (opt == "-S") {
             options.endSilenceMs = std::stoi(val);
+        } else if (opt == "-R") {
+            options.minMarginFromStart = std::stoi(val);
+        } else if (opt == "-M") {
+            options.minFramesBeforeWords = std::stoi(val);
         } else if (opt == "-s") {
             options.stillSpeechDb = std::stod(val);
         } else if (opt == "-c") {

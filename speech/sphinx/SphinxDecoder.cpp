@@ -55,12 +55,17 @@ DecoderOptions defaultDecoderOptions() {
     o.minEdgeFramesPerPhone = 4;
     // The words must cover the stretch: the pre-roll (25 frames) and the
     // onset (4) before them, the closing quiet (20) after them, and little
-    // more; commands showed at most 30 and 32. A first word that starts
-    // within 5 frames of the stretch's start is a piece of longer speech:
-    // over white noise at 15 dB SNR, "what time is it" cut after its first
-    // syllable was heard as "play"; clear commands start at 15 or later.
+    // more; commands showed at most 30 and 32. Clear commands start 15
+    // frames or more into the stretch. A first word that starts within 5
+    // took in the quiet before the onset: a piece of longer speech, or the
+    // noise floor under faint speech ("quieter" said at -30 dBFS over a
+    // -65 dBFS floor always did). It must beat the loop by 18: over white
+    // noise at 15 dB SNR, "quieter" heard as "play music" that way came at
+    // -20, while commands came at -3 to -19 and, said faintly, at -17 to
+    // -21.
     o.maxFramesBeforeWords = 45;
     o.minFramesBeforeWords = 5;
+    o.minMarginFromStart = -18;
     o.maxFramesAfterWords = 50;
     // The quiet before a phrase scores about -20 per frame, -40 over white
     // noise at 15 dB SNR; other talk that ended in a phrase's words put
@@ -468,6 +473,7 @@ struct SphinxDecoder::Impl {
         for (const Segment& g : r.segments) phraseWords += g.phones > 0;
         int minMargin = phraseWords == 1 ? options.minMarginOneWord : options.minMarginPerFrame;
         if (quietBefore < options.talkPauseFrames) minMargin = std::max(minMargin, options.minMarginSoonAfterTalk);
+        if (r.fromStart) minMargin = std::max(minMargin, options.minMarginFromStart);
         return minMargin;
     }
 
@@ -536,6 +542,7 @@ struct SphinxDecoder::Impl {
             }
         }
         if (r.phraseFrames > 0) r.phraseAscrPerFrame = r.phraseAscr / r.phraseFrames;
+        r.fromStart = r.framesBeforeWords < options.minFramesBeforeWords;
         r.phraseIndex = grammar.indexOfWords(words);
         r.accepted = r.phraseIndex >= 0;
         if (r.accepted && r.edgeFramesPerPhone <= options.minEdgeFramesPerPhone) {
@@ -543,8 +550,7 @@ struct SphinxDecoder::Impl {
             r.rejectedBy = "edge word too short";
         }
         if (r.accepted &&
-            (r.framesBeforeWords > options.maxFramesBeforeWords || r.framesBeforeWords < options.minFramesBeforeWords ||
-             r.framesAfterWords > options.maxFramesAfterWords)) {
+            (r.framesBeforeWords > options.maxFramesBeforeWords || r.framesAfterWords > options.maxFramesAfterWords)) {
             r.accepted = false;
             r.rejectedBy = "speech around the phrase";
         }

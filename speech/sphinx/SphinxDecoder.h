@@ -97,11 +97,13 @@ struct DecoderOptions {
     // More means talk around the phrase was passed off as silence ("go back
     // to sleep" heard as "go back").
     int maxFramesBeforeWords = 1000000;
-    // And at least this many: the stretch opens with the quiet before its
-    // onset, so a first word that reaches back over all of it took in
-    // speech from before the stretch (a piece of a longer utterance, cut
-    // where noise hid a soft sound).
+    // The stretch opens with the quiet before its onset. A first word that
+    // starts within minFramesBeforeWords of the stretch's start took that
+    // quiet in: the noise floor under faint speech, or a piece of speech
+    // from before the stretch (a longer utterance cut where noise hid a
+    // soft sound). Such a phrase must beat the loop by minMarginFromStart.
     int minFramesBeforeWords = 0;
+    int minMarginFromStart = -1000000;
     // The quiet that the best path puts before the first word must sound
     // like quiet: its acoustic score per frame no lower than this. Far
     // lower means that speech was passed off as silence to fit a phrase
@@ -156,6 +158,7 @@ struct UtteranceReport {
     int quietBefore = 0;          // frames of quiet before the utterance
     int worstWordMargin = 0;      // the phrase word that the loop beats most, per frame
     int framesBeforeWords = 0;    // from the stretch's start to the first phrase word
+    bool fromStart = false;       // the first word took in the quiet that opens the stretch
     int framesAfterWords = 0;     // from the last phrase word to the stretch's end
     int leadScorePerFrame = 0;    // acoustic score per frame before the first word
     int pauseScorePerFrame = 0;   // the worst pause between phrase words, per frame (0: none)

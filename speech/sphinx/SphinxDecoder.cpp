@@ -96,7 +96,7 @@ DecoderOptions defaultDecoderOptions() {
     // floor; at 8 dB the closure in "desk-top" read as 0.2 s of quiet and
     // cut the phrase, its first half heard as "go back". At 5 dB, commands
     // over white noise at 15 dB SNR were heard 89% of the time (at 8 dB,
-    // 85%), and over pink noise 176 of 180 with 2 wrong (168 with 4 wrong).
+    // 78%), and over pink noise 176 of 180 with 2 wrong (168 with 4 wrong).
     // Lower, pink noise's own ups and downs held stretches open: at 4 dB,
     // 161 of 180. Clean speech and the delay did not change.
     o.stillSpeechDb = 5;

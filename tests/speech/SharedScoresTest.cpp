@@ -23,6 +23,21 @@ namespace {
 namespace fs = std::filesystem;
 using Pcm = std::vector<std::int16_t>;
 
+// Feeds 20 ms at a time, going on after a failure as the program does;
+// the first failure's message.
+std::string feed(qm::sphinx::SphinxDecoder& decoder, const Pcm& pcm) {
+    std::string failure;
+    for (std::size_t at = 0; at <= pcm.size(); at += 320) {
+        try {
+            if (at < pcm.size()) decoder.process(pcm.data() + at, std::min<std::size_t>(320, pcm.size() - at));
+            else decoder.finish();
+        } catch (const qm::sphinx::SphinxError& e) {
+            if (failure.empty()) failure = e.what();
+        }
+    }
+    return failure;
+}
+
 // What decides a verdict, per utterance.
 std::vector<std::string> verdicts(const Pcm& pcm, int sharedScoreFrames, const fs::path& tmp, int* mostFiles) {
     auto options = qm::sphinx::defaultDecoderOptions();
@@ -40,14 +55,12 @@ std::vector<std::string> verdicts(const Pcm& pcm, int sharedScoreFrames, const f
             for ([[maybe_unused]] const auto& f : fs::directory_iterator(d.path())) ++files;
         *mostFiles = std::max(*mostFiles, files);
     });
-    for (std::size_t at = 0; at < pcm.size(); at += 320)
-        decoder.process(pcm.data() + at, std::min<std::size_t>(320, pcm.size() - at));
-    decoder.finish();
+    EXPECT_EQ(feed(decoder, pcm), "");
     return out;
 }
 
-// Points TMPDIR (and XDG_RUNTIME_DIR, when asked) at a fresh folder of
-// the test's own, and puts both back afterwards.
+// Points TMPDIR at a fresh folder of the test's own, with no
+// XDG_RUNTIME_DIR, and puts both back afterwards.
 class TempFolders {
 public:
     TempFolders() : root_(fs::temp_directory_path() / ("qm_shared_" + std::to_string(::getpid()))) {
@@ -81,21 +94,6 @@ std::vector<fs::path> scoreFolders(const fs::path& dir) {
     for (const auto& e : fs::directory_iterator(dir))
         if (e.path().filename().string().rfind("quillmere-scores-", 0) == 0) out.push_back(e.path());
     return out;
-}
-
-// Feeds 20 ms at a time, going on after a failure as the program does;
-// the first failure's message.
-std::string feed(qm::sphinx::SphinxDecoder& decoder, const Pcm& pcm) {
-    std::string failure;
-    for (std::size_t at = 0; at <= pcm.size(); at += 320) {
-        try {
-            if (at < pcm.size()) decoder.process(pcm.data() + at, std::min<std::size_t>(320, pcm.size() - at));
-            else decoder.finish();
-        } catch (const qm::sphinx::SphinxError& e) {
-            if (failure.empty()) failure = e.what();
-        }
-    }
-    return failure;
 }
 
 TEST(SharedScores, GiveTheVerdictsOfScoringTwiceAndLeaveNothingBehind) {

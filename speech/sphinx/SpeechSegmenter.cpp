@@ -7,6 +7,9 @@ namespace qm::sphinx {
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kRate = 16000.0;
+
 double levelDb(const std::int16_t* s, std::size_t n) {
     double sum = 0;
     for (std::size_t i = 0; i < n; ++i) sum += double(s[i]) * double(s[i]);
@@ -29,6 +32,41 @@ constexpr double kFloorFallShare = 0.2;
 
 }  // namespace
 
+// Butterworth (Q = 1/sqrt(2)) from the bilinear transform.
+SpeechSegmenter::HighPass::HighPass() {
+    const double w = 2.0 * kPi * kHighPassHz / kRate;
+    const double alpha = std::sin(w) / std::sqrt(2.0);
+    const double a0 = 1.0 + alpha;
+    b0 = (1.0 + std::cos(w)) / 2.0 / a0;
+    b1 = -(1.0 + std::cos(w)) / a0;
+    b2 = b0;
+    a1 = -2.0 * std::cos(w) / a0;
+    a2 = (1.0 - alpha) / a0;
+}
+
+double SpeechSegmenter::HighPass::run(double x) {
+    double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+    // The tail after sound, in digital silence, would decay into subnormal
+    // numbers, which cost a hundredfold per operation; it is far under any
+    // floor long before.
+    if (std::abs(y) < 1e-9) y = 0;
+    x2 = x1;
+    x1 = x;
+    y2 = y1;
+    y1 = y;
+    return y;
+}
+
+double SpeechSegmenter::levelDb() {
+    double sum = 0;
+    for (const std::int16_t s : pending_) {
+        const double y = highPass_.run(s);
+        sum += y * y;
+    }
+    const double meanSquare = sum / double(pending_.size()) / (32768.0 * 32768.0);
+    return meanSquare > 0 ? 10.0 * std::log10(meanSquare) : -200.0;
+}
+
 SpeechSegmenter::SpeechSegmenter() : SpeechSegmenter(Options{}) {}
 
 SpeechSegmenter::SpeechSegmenter(Options options) : options_(options) {}
@@ -48,7 +86,7 @@ void SpeechSegmenter::reset() {
 }
 
 SpeechSegmenter::Event SpeechSegmenter::frame() {
-    const double db = levelDb(pending_.data(), kFrame);
+    const double db = levelDb();
     if (closed_) {
         speech_.clear();
         closed_ = false;

@@ -9,7 +9,9 @@
 // as speech after room noise, and a noise floor setting in is learnt rather
 // than taken for speech. Within a stretch, sound down to kMinFloorDb still
 // counts. The thresholds are relative to the floor, so the input level does
-// not matter.
+// not matter. Levels are measured above kHighPassHz: rumble (traffic, a
+// fan's hum, a desk knocked) lies below the voice, and its level swings so
+// widely from one 10 ms frame to the next that no floor could follow it.
 #pragma once
 
 #include <cstddef>
@@ -27,6 +29,10 @@ public:
     // it left the phrase's last word scored too poorly to be accepted.
     static constexpr double kMinFloorDb = -80.0;
     static constexpr double kMinOnsetFloorDb = -70.0;
+    // Over rumble 15 dB under the voice, 100 Hz still left a third of the
+    // stretches open to the end; at 200 Hz all closed. A voice's level
+    // comes from its formants, well above: it loses a fraction of a dB.
+    static constexpr double kHighPassHz = 200.0;
 
     struct Options {
         int endSilenceFrames = 20;  // quiet that closes a stretch
@@ -94,6 +100,17 @@ private:
     Event frame();
 
     Options options_;
+    // Second-order high-pass, run over the whole stream for the level
+    // measure only: the stretches keep the audio as it came.
+    struct HighPass {
+        HighPass();
+        double run(double x);
+        double b0, b1, b2, a1, a2;
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    };
+    double levelDb();
+
+    HighPass highPass_;
     std::vector<std::int16_t> pending_;  // less than a frame
     std::vector<std::int16_t> history_;  // the last preRollFrames frames while quiet
     std::vector<std::int16_t> speech_;   // the open stretch

@@ -45,6 +45,23 @@ void addNoise(Pcm& pcm, double dbfs, unsigned seed) {
     for (auto& s : pcm) s = static_cast<std::int16_t>(std::clamp(double(s) + n(gen), -32768.0, 32767.0));
 }
 
+// Rumble (traffic, a fan's hum) of RMS dbfs added to pcm: white noise
+// through a leaky integrator, so that its power falls 6 dB an octave.
+void addRumble(Pcm& pcm, double dbfs, unsigned seed) {
+    std::mt19937 gen(seed);
+    std::normal_distribution<double> n(0.0, 1.0);
+    std::vector<double> brown(pcm.size());
+    double y = 0, sum = 0;
+    for (auto& b : brown) {
+        y = 0.999 * y + n(gen);
+        b = y;
+        sum += y * y;
+    }
+    const double gain = 32768.0 * std::pow(10.0, dbfs / 20.0) / std::sqrt(sum / double(brown.size()));
+    for (std::size_t i = 0; i < pcm.size(); ++i)
+        pcm[i] = static_cast<std::int16_t>(std::clamp(double(pcm[i]) + gain * brown[i], -32768.0, 32767.0));
+}
+
 struct Stretch {
     std::size_t startSample, endSample, samples;
 };
@@ -76,6 +93,7 @@ TEST(Segmenter, OneStretchPerWordWhateverCameBeforeAndWhateverTheLevel) {
         double level;    // dBFS of the words
         double noiseDb;  // noise floor RMS, 0 for none
         double noiseFrom = 0;  // seconds: where the noise floor sets in
+        bool rumble = false;   // the floor is rumble, not white noise
     } cases[] = {
         {"fresh, loud", 0.5, -3, 0},     {"fresh, quiet", 0.5, -30, 0},
         {"after a minute of zeros, loud", 60, -3, 0},
@@ -83,13 +101,17 @@ TEST(Segmenter, OneStretchPerWordWhateverCameBeforeAndWhateverTheLevel) {
         {"noise floor, quiet", 60, -30, -60}, {"noise floor, loud", 60, -3, -60},
         {"noise floor setting in after the zeros, quiet", 60, -30, -60, 59.5},
         {"noise floor setting in after the zeros, loud", 60, -3, -60, 59.5},
+        // Rumble 15 dB under the words' RMS: its level swings widely from one
+        // 10 ms frame to the next, and none of it lies where the voice is.
+        {"rumble, quiet", 60, -30, -51, 0, true}, {"rumble, loud", 60, -3, -24, 0, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Pcm pcm = concat({zeros(c.lead), word(c.level, 0.6), zeros(1.0), word(c.level, 1.2), zeros(1.0)});
         if (c.noiseDb < 0) {
             Pcm tail(pcm.begin() + long(c.noiseFrom * kRate), pcm.end());
-            addNoise(tail, c.noiseDb, 7);
+            if (c.rumble) addRumble(tail, c.noiseDb, 7);
+            else addNoise(tail, c.noiseDb, 7);
             std::copy(tail.begin(), tail.end(), pcm.begin() + long(c.noiseFrom * kRate));
         }
         SpeechSegmenter seg;

@@ -67,4 +67,30 @@ close_box
 expected="Time for a break
 Music please"
 [ "$(boxes)" = "$expected" ] || qm_fail "message boxes shown: \"$(boxes | tr '\n' '|')\", expected \"$(tr '\n' '|' <<<"$expected")\""
+
+# The private folder where the engine keeps its work is swapped, while the
+# program listens, for a link to a folder that is not the engine's. Nothing
+# may be written through the link; the phrase is not heard, and the user is
+# told why, once, in a box on top; the program goes on.
+scores=$(ls -d "$XDG_RUNTIME_DIR"/quillmere-scores-* 2>/dev/null | head -n 1)
+[ -n "$scores" ] || qm_fail "the engine keeps no folder in $XDG_RUNTIME_DIR"
+elsewhere=$QM_TMP/elsewhere
+mkdir -p "$elsewhere"
+rm -rf "$scores" && ln -s "$elsewhere" "$scores" || qm_fail "could not swap $scores for a link"
+speak "open mail"
+heard 3
+told=$(boxes | tail -n 1)
+case $told in
+  "Quillmere Voice Command cannot hear commands: "*"$scores"*) ;;
+  *) qm_fail "the box does not tell why the phrase was not heard: \"$told\"" ;;
+esac
+[ "$(qm_topmost)" = "$box" ] || qm_fail "the box opened under another window ($(qm_topmost) is on top of $box)"
+sleep 0.3 # let it paint
+qm_shot "$box" "$shots/speech-engine-failure.png"
+close_box
+[ -z "$(ls -A "$elsewhere")" ] || qm_fail "the engine wrote through the link: $(ls -A "$elsewhere" | head -n 3)"
+speak "play music"
+sleep 5 # a second box would come within this, as the first did
+[ "$(boxes | wc -l)" -eq 3 ] || qm_fail "the same failure was told again: $(boxes | tail -n 1)"
+qm_app_running || qm_fail "the program ended after the engine failed"
 qm_log "pass"

@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
             options.sharedScoreFrames = std::stoi(val);
         } else if (opt == "-e") {
             options.minEdgeFramesPerPhone = std::stod(val);
+        } else if (opt == "-i") {
+            options.minInnerFramesPerPhone = std::stod(val);
         } else if (opt == "-o" && val.find('=') != std::string::npos) {
             const auto eq = val.find('=');
             options.engineArgs.emplace_back(val.substr(0, eq), val.substr(eq + 1));

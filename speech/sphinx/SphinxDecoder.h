@@ -66,6 +66,10 @@ struct DecoderOptions {
     // "scroll" as "scroll up"), where it gets close to the model's minimum
     // of 3 frames per phone.
     double minEdgeFramesPerPhone = 0;
+    // Likewise a word inside the phrase: one the speaker left out ("take
+    // notes" heard as "take a note") is squeezed in at the model's minimum
+    // of 3 frames per phone.
+    double minInnerFramesPerPhone = 0;
 
     // A one-word phrase must beat the loop by this much instead: a single
     // short word fits a piece of almost any talk.
@@ -155,6 +159,7 @@ struct UtteranceReport {
     std::int32_t rivalScore = 0;  // the loop-only decoder's path score
     int marginPerFrame = 0;       // (score - rivalScore) / frames
     double edgeFramesPerPhone = 0;  // the shorter of the first and last word, per phone
+    double innerFramesPerPhone = 0; // the shortest word between them, per phone (0: none)
     int quietBefore = 0;          // frames of quiet before the utterance
     int worstWordMargin = 0;      // the phrase word that the loop beats most, per frame
     int framesBeforeWords = 0;    // from the stretch's start to the first phrase word

@@ -57,7 +57,7 @@ double SpeechSegmenter::HighPass::run(double x) {
     return y;
 }
 
-double SpeechSegmenter::levelDb() {
+double SpeechSegmenter::highPassedLevelDb() {
     double sum = 0;
     for (const std::int16_t s : pending_) {
         const double y = highPass_.run(s);
@@ -86,7 +86,7 @@ void SpeechSegmenter::reset() {
 }
 
 SpeechSegmenter::Event SpeechSegmenter::frame() {
-    const double db = levelDb();
+    const double db = highPassedLevelDb();
     if (closed_) {
         speech_.clear();
         closed_ = false;

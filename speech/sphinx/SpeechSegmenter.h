@@ -108,7 +108,7 @@ private:
         double b0, b1, b2, a1, a2;
         double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
     };
-    double levelDb();
+    double highPassedLevelDb();
 
     HighPass highPass_;
     std::vector<std::int16_t> pending_;  // less than a frame

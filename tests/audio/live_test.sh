@@ -3,10 +3,10 @@
 # files, whatever came before and whatever the level: a null sink is the
 # microphone; after a fresh start and 60 s of exact zeros, phrases are played
 # at -30, -20, -10 and -3 dBFS (peak), once over digital silence and, in a
-# second start, over a -60 dBFS (RMS) white noise floor. Every entry of the
-# 30-phrase vocabulary opens its own small script, which appends the
-# phrase's number to a mark file; the marks must be exactly the phrases
-# played, in order.
+# second start, over a noise floor: -60 dBFS (RMS) white noise over -52 dBFS
+# brown noise. Every entry of the 30-phrase vocabulary opens its own small
+# script, which appends the phrase's number to a mark file; the marks must
+# be exactly the phrases played, in order.
 #   live_test.sh PROGRAM
 program=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -38,8 +38,13 @@ clip() {  # INDEX LEVEL VOICE -> path
   echo "$out"
 }
 sox -R -q -n -r 16000 -c 1 -b 16 "$clips/zeros.wav" trim 0 60 || qm_fail "sox failed"
-# White noise of peak A has an RMS of A / sqrt(3): -60 dBFS RMS.
-sox -R -q -n -r 16000 -c 1 -b 16 "$clips/floor.wav" synth 600 whitenoise vol 0.001732 || qm_fail "sox failed"
+# The floor of a room with a fan: hiss, white noise of -60 dBFS RMS (peak A
+# has an RMS of A / sqrt(3)), over rumble, brown noise of -52 dBFS RMS,
+# whose level swings widely from one 10 ms frame to the next.
+sox -R -q -n -r 16000 -c 1 -b 16 "$clips/hiss.wav" synth 600 whitenoise vol 0.001732 || qm_fail "sox failed"
+sox -R -q -n -r 16000 -c 1 -b 16 "$clips/rumble.wav" synth 600 brownnoise vol 0.0025 || qm_fail "sox failed"
+sox -q -m -v 1 "$clips/hiss.wav" -v 1 "$clips/rumble.wav" "$clips/floor.wav" || qm_fail "sox failed"
+rm -f "$clips/hiss.wav" "$clips/rumble.wav"
 
 # The phrases play from the sound server's own memory: a client streaming
 # them on a busy machine can fall behind, and the gap it leaves would cut a

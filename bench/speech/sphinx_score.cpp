@@ -9,6 +9,7 @@
 //   -r P       phone probability of the loop-only rival decoder (0: none)
 //   -m N       minimum margin per frame over the rival
 //   -e F       frames per phone the first and last word must exceed
+//   -i F       frames per phone a word between them must exceed
 //   -1 N       minimum margin per frame for a one-word phrase
 //   -q N       frames of quiet required before an utterance
 //   -w N       minimum margin per frame of the phrase's worst word

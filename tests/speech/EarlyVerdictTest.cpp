@@ -28,12 +28,7 @@ std::size_t pastLastLoud(const Pcm& pcm) {
 
 std::vector<std::string> heard(const Pcm& pcm) {
     qm::sphinx::SphinxDecoder decoder({"go back", "play music"});
-    std::vector<std::string> out;
-    decoder.onPhraseAccepted([&](std::size_t, const std::string& phrase) { out.push_back(phrase); });
-    for (std::size_t at = 0; at < pcm.size(); at += 1600)
-        decoder.process(pcm.data() + at, std::min<std::size_t>(1600, pcm.size() - at));
-    decoder.finish();
-    return out;
+    return qm::test::heardPhrases(decoder, pcm, 1600);
 }
 
 TEST(EarlyVerdict, StandsAfterAPauseAndFallsWhenTheSpeakerGoesOn) {

@@ -34,15 +34,11 @@ TEST(InnerPause, AWordsFadingMurmurOverANoiseFloorIsNoPauseOfOtherSpeech) {
     stream.insert(stream.end(), tail.begin(), tail.end());
 
     qm::sphinx::SphinxDecoder decoder({"what time is it", "take a note", "go back"});
-    std::vector<std::string> heard, refusals;
-    decoder.onPhraseAccepted([&](std::size_t, const std::string& phrase) { heard.push_back(phrase); });
+    std::vector<std::string> refusals;
     decoder.onUtterance([&](const qm::sphinx::UtteranceReport& r) {
         if (!r.accepted && !r.words.empty()) refusals.push_back(r.words + ": " + r.rejectedBy);
     });
-    for (std::size_t at = 0; at < stream.size(); at += 320)
-        decoder.process(stream.data() + at, std::min<std::size_t>(320, stream.size() - at));
-    decoder.finish();
-    EXPECT_EQ(heard, std::vector<std::string>(std::size_t(played), "what time is it"));
+    EXPECT_EQ(qm::test::heardPhrases(decoder, stream), std::vector<std::string>(std::size_t(played), "what time is it"));
     EXPECT_EQ(refusals, std::vector<std::string>{});
 }
 

@@ -38,12 +38,7 @@ TEST(QuietSpeech, APhraseSaidFaintlyOverANoiseFloorIsHeardWhole) {
         const Pcm tail = qm::test::whiteNoise(16000, -65, 99);
         stream.insert(stream.end(), tail.begin(), tail.end());
 
-        std::vector<std::string> heard;
-        decoder.onPhraseAccepted([&](std::size_t, const std::string& phrase) { heard.push_back(phrase); });
-        for (std::size_t at = 0; at < stream.size(); at += 320)
-            decoder.process(stream.data() + at, std::min<std::size_t>(320, stream.size() - at));
-        decoder.finish();
-        EXPECT_EQ(heard, std::vector<std::string>(4, c.phrase)) << c.voice;
+        EXPECT_EQ(qm::test::heardPhrases(decoder, stream), std::vector<std::string>(4, c.phrase)) << c.voice;
     }
 }
 

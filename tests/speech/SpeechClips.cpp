@@ -1,6 +1,7 @@
 #include "SpeechClips.h"
 
 #include "app/hear/WavFile.h"
+#include "speech/sphinx/SphinxDecoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -59,6 +60,16 @@ std::vector<std::int16_t> overNoiseFloor(const std::vector<std::int16_t>& said, 
         out[at + i] = static_cast<std::int16_t>(
             std::clamp(std::lround(out[at + i] + said[i] * gain), long(-32768), long(32767)));
     return out;
+}
+
+std::vector<std::string> heardPhrases(sphinx::SphinxDecoder& decoder, const std::vector<std::int16_t>& pcm,
+                                      std::size_t buffer) {
+    std::vector<std::string> heard;
+    decoder.onPhraseAccepted([&](std::size_t, const std::string& phrase) { heard.push_back(phrase); });
+    for (std::size_t at = 0; at < pcm.size(); at += buffer)
+        decoder.process(pcm.data() + at, std::min(buffer, pcm.size() - at));
+    decoder.finish();
+    return heard;
 }
 
 }  // namespace qm::test

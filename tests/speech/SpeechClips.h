@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace qm::sphinx {
+class SphinxDecoder;
+}
+
 namespace qm::test {
 
 class SpeechClips {
@@ -34,5 +38,10 @@ std::vector<std::int16_t> whiteNoise(std::size_t n, double rmsDb, std::uint32_t 
 // same floor.
 std::vector<std::int16_t> overNoiseFloor(const std::vector<std::int16_t>& said, double gainDb, double floorDb,
                                          std::size_t shift, std::uint32_t seed);
+
+// Feeds PCM to the decoder BUFFER samples at a time, as a microphone
+// delivers it, then ends the stream; the phrases it accepted, in order.
+std::vector<std::string> heardPhrases(sphinx::SphinxDecoder& decoder, const std::vector<std::int16_t>& pcm,
+                                      std::size_t buffer = 320);
 
 }  // namespace qm::test

@@ -7,23 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace {
-
-using Pcm = std::vector<std::int16_t>;
-
-std::vector<std::string> heard(qm::sphinx::SphinxDecoder& decoder, const Pcm& said) {
-    std::vector<std::string> out;
-    decoder.onPhraseAccepted([&](std::size_t, const std::string& phrase) { out.push_back(phrase); });
-    for (std::size_t at = 0; at < said.size(); at += 320)
-        decoder.process(said.data() + at, std::min<std::size_t>(320, said.size() - at));
-    decoder.finish();
-    return out;
-}
 
 TEST(SqueezedWord, AWordLeftOutIsNotFittedInButAFastCommandIsHeard) {
     struct Case {
@@ -45,7 +32,7 @@ TEST(SqueezedWord, AWordLeftOutIsNotFittedInButAFastCommandIsHeard) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.said) + ", " + c.voice + ", " + std::to_string(c.wordsPerMinute) + " wpm");
         const std::vector<std::string> want = *c.want ? std::vector<std::string>{c.want} : std::vector<std::string>{};
-        EXPECT_EQ(heard(decoder, clips.say(c.said, c.voice, c.wordsPerMinute)), want);
+        EXPECT_EQ(qm::test::heardPhrases(decoder, clips.say(c.said, c.voice, c.wordsPerMinute)), want);
     }
 }
 

@@ -5,7 +5,7 @@ QM_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libpocketsphinx
   pocketsphinx-en-us flite1-dev libpulse-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   libz-mingw-w64-dev)
 QM_RUN_PACKAGES=(pulseaudio-utils xdg-utils)
-QM_TEST_PACKAGES=(python3 libgtest-dev libgmock-dev googletest libbenchmark-dev espeak-ng sox xvfb xdotool dbus
+QM_TEST_PACKAGES=(python3 libgtest-dev libgmock-dev googletest libbenchmark-dev espeak-ng flite sox xvfb xdotool dbus
   trayer openbox x11-utils pulseaudio wine wine64 wine32:i386 fonts-wine desktop-file-utils)
 
 qm_missing_packages() {

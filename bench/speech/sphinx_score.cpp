@@ -2,7 +2,7 @@
 // evidence behind every accept/reject decision, one utterance per line:
 //   file end_ms accepted frames phrase_frames ascr_per_frame
 //   phones posterior words segments margin_per_frame quiet_frames_before
-//   measured_again worst_word_margin rejected_by event_ms
+//   measured_again worst_word_margin rejected_by event_ms loop_ascr_per_frame
 // where segments are word:first_frame-last_frame:ascr, and event_ms is when
 // the report left the decoder, fed in real time (see below). The phrase list is
 // plain text, one phrase per line. Options, for sweeping the decision:
@@ -26,6 +26,9 @@
 //   -R N       the margin per frame for a first word that took in the stretch's opening quiet
 //   -s DB      within speech, sound this far over the floor still counts as speech
 //   -c N       margins this close to a limit are measured at three more frame phases
+//   -u N       margins known before this voice's usual margin sets a limit (0: off)
+//   -U N, -W N the limit lies N below the median of the last N margins
+//   -X N       the strictest that limit may be
 //   -o NAME=V  an engine option, e.g. -o -beam=1e-60 (repeatable)
 #include "app/hear/WavFile.h"
 #include "speech/sphinx/SphinxDecoder.h"
@@ -87,6 +90,14 @@ int main(int argc, char** argv) {
             options.sharedScoreFrames = std::stoi(val);
         } else if (opt == "-e") {
             options.minEdgeFramesPerPhone = std::stod(val);
+        } else if (opt == "-u") {
+            options.usualMargin.after = std::stoul(val);
+        } else if (opt == "-U") {
+            options.usualMargin.below = std::stoi(val);
+        } else if (opt == "-W") {
+            options.usualMargin.of = std::stoul(val);
+        } else if (opt == "-X") {
+            options.usualMargin.strictest = std::stoi(val);
         } else if (opt == "-i") {
             options.minInnerFramesPerPhone = std::stod(val);
         } else if (opt == "-o" && val.find('=') != std::string::npos) {
@@ -130,11 +141,11 @@ int main(int argc, char** argv) {
                     for (const auto& g : r.segments)
                         segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
                                 std::to_string(g.ascr) + ' ';
-                    std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t%d\t%d\t%s\t%.0f\n", file.c_str(),
+                    std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t%d\t%d\t%s\t%.0f\t%d\n", file.c_str(),
                                 static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
                                 r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones, r.posterior, r.words.c_str(),
                                 segs.c_str(), r.marginPerFrame, r.quietBefore, r.measuredAgain ? 1 : 0, r.worstWordMargin,
-                                *r.rejectedBy ? r.rejectedBy : "-", atMs);
+                                *r.rejectedBy ? r.rejectedBy : "-", atMs, r.loopAscrPerFrame);
                 }
                 reports.clear();
             };

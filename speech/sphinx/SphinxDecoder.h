@@ -5,6 +5,7 @@
 
 #include "speech/sphinx/NoiseReduction.h"
 #include "speech/sphinx/PhraseGrammar.h"
+#include "speech/sphinx/UsualMargin.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -90,6 +91,9 @@ struct DecoderOptions {
     // door" for "close window") shares words that score well and hide, in
     // the phrase's average, the one word that does not fit.
     int minWordMargin = -1000000;
+    // Once this voice's usual margin is known, a phrase must also come
+    // within usualMargin.below of it (off when usualMargin.after is 0).
+    UsualMarginOptions usualMargin;
     // A phrase whose margin or worst word lies this close to its limit is
     // heard again on frames shifted by 2.5, 5 and 7.5 ms, and judged on the
     // mean of the measurements (0: never).
@@ -162,6 +166,7 @@ struct UtteranceReport {
     double innerFramesPerPhone = 0; // the shortest word between them, per phone (0: none)
     int quietBefore = 0;          // frames of quiet before the utterance
     int worstWordMargin = 0;      // the phrase word that the loop beats most, per frame
+    int loopAscrPerFrame = 0;     // the loop's acoustic score over the phrase's words, per frame
     int framesBeforeWords = 0;    // from the stretch's start to the first phrase word
     bool fromStart = false;       // the first word took in the quiet that opens the stretch
     int framesAfterWords = 0;     // from the last phrase word to the stretch's end

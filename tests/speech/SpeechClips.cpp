@@ -34,8 +34,13 @@ SpeechClips::~SpeechClips() {
 std::vector<std::int16_t> SpeechClips::say(const std::string& text, const std::string& voice, int speed) {
     const std::string raw = (dir_ / ("raw" + std::to_string(count_) + ".wav")).string();
     const std::string wav = (dir_ / ("clip" + std::to_string(count_++) + ".wav")).string();
-    const std::string cmd = "espeak-ng -v " + quote(voice) + " -s " + std::to_string(speed) + " -w " + quote(raw) +
-                            " -- " + quote(text) + " && sox -R -q " + quote(raw) + " -r 16000 -c 1 -b 16 " + quote(wav) +
+    const std::string flite = "flite:";
+    const std::string synth =
+        voice.compare(0, flite.size(), flite) == 0
+            ? "flite -voice " + quote(voice.substr(flite.size())) + " --setf duration_stretch=" +
+                  std::to_string(150.0 / speed) + " -t " + quote(text) + " -o " + quote(raw)
+            : "espeak-ng -v " + quote(voice) + " -s " + std::to_string(speed) + " -w " + quote(raw) + " -- " + quote(text);
+    const std::string cmd = synth + " && sox -R -q " + quote(raw) + " -r 16000 -c 1 -b 16 " + quote(wav) +
                             " gain -n -3 pad 0.4 0.8";
     if (std::system(cmd.c_str()) != 0) throw std::runtime_error("cannot synthesise: " + text);
     return qm::hear::readWav16kMono(wav);

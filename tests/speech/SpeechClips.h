@@ -1,4 +1,4 @@
-// Speech clips for the engine tests, spoken by espeak-ng into a temporary
+// Speech clips for the engine tests, spoken by espeak-ng or flite into a temporary
 // folder as 16 kHz mono WAV with silence around them, the way a command
 // arrives from a microphone.
 #pragma once
@@ -22,7 +22,9 @@ public:
     SpeechClips& operator=(const SpeechClips&) = delete;
 
     // Synthesises TEXT with VOICE at SPEED words per minute; returns the
-    // samples. Throws std::runtime_error when a tool fails.
+    // samples. VOICE is espeak-ng's, or "flite:NAME" for one of flite's,
+    // which are made from recordings of people and which the acoustic
+    // model fits far better. Throws std::runtime_error when a tool fails.
     std::vector<std::int16_t> say(const std::string& text, const std::string& voice = "en-us", int speed = 150);
 
 private:

@@ -2,7 +2,7 @@
 // evidence behind every accept/reject decision, one utterance per line:
 //   file end_ms accepted frames phrase_frames ascr_per_frame
 //   phones posterior words segments margin_per_frame quiet_frames_before
-//   measured_again worst_word_margin rejected_by event_ms loop_ascr_per_frame
+//   measured_again worst_word_margin rejected_by loop_ascr_per_frame event_ms
 // where segments are word:first_frame-last_frame:ascr, and event_ms is when
 // the report left the decoder, fed in real time (see below). The phrase list is
 // plain text, one phrase per line. Options, for sweeping the decision:
@@ -141,11 +141,11 @@ int main(int argc, char** argv) {
                     for (const auto& g : r.segments)
                         segs += g.word + ':' + std::to_string(g.startFrame) + '-' + std::to_string(g.endFrame) + ':' +
                                 std::to_string(g.ascr) + ' ';
-                    std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t%d\t%d\t%s\t%.0f\t%d\n", file.c_str(),
+                    std::printf("%s\t%llu\t%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%d\t%d\t%d\t%d\t%s\t%d\t%.0f\n", file.c_str(),
                                 static_cast<unsigned long long>((r.endSample - base) / 16), r.accepted ? 1 : 0,
                                 r.frames, r.phraseFrames, r.phraseAscrPerFrame, r.phones, r.posterior, r.words.c_str(),
                                 segs.c_str(), r.marginPerFrame, r.quietBefore, r.measuredAgain ? 1 : 0, r.worstWordMargin,
-                                *r.rejectedBy ? r.rejectedBy : "-", atMs, r.loopAscrPerFrame);
+                                *r.rejectedBy ? r.rejectedBy : "-", r.loopAscrPerFrame, atMs);
                 }
                 reports.clear();
             };

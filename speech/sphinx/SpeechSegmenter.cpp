@@ -21,6 +21,10 @@ double levelDb(const std::int16_t* s, std::size_t n) {
 // 10 dB a second, so that a noise floor that sets in (a fan, a noise floor
 // after digital silence) is learnt within a second or two; within speech
 // 1 dB a second, so that a long stretch of talk does not become the floor.
+// A stretch longer than any the decoder keeps is no phrase: there the floor
+// rises at the outside rate, or a noise that sets in at once (a fan
+// switched on) would hold one stretch open, and the program deaf, until
+// the floor caught up half a minute later.
 constexpr double kFloorRisePerFrame = 0.1;
 constexpr double kFloorRiseInSpeech = 0.01;
 // Outside speech, a floor below the onset floor (after digital silence)
@@ -98,7 +102,7 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
     }
     const double floor = floorDb_;
     if (db < floorDb_) floorDb_ += (db - floorDb_) * kFloorFallShare;
-    else if (inSpeech_) floorDb_ += kFloorRiseInSpeech;
+    else if (inSpeech_ && frames_ < options_.maxFrames) floorDb_ += kFloorRiseInSpeech;
     else floorDb_ += floorDb_ < kMinOnsetFloorDb ? kFloorRiseFromSilence : kFloorRisePerFrame;
     floorDb_ = std::max(floorDb_, kMinFloorDb);
 

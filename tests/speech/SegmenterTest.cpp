@@ -159,6 +159,26 @@ TEST(Segmenter, SilenceAndSteadyNoiseAloneAreNoSpeech) {
     }
 }
 
+// A fan switched on next to the microphone: noise 40 dB over the quiet
+// before it, at once. It opens a stretch, but one longer than any phrase
+// (maxFrames) cannot be speech to hear, and the floor learns the noise from
+// there on: a word 15 s later is found on its own.
+TEST(Segmenter, ANoiseThatSetsInAtOnceIsLearntOnceItOutlastsAnyPhrase) {
+    Pcm pcm = concat({zeros(20), word(-10, 1.2), zeros(3.0)});
+    Pcm tail(pcm.begin() + 5 * kRate, pcm.end());
+    addNoise(tail, -30, 5);
+    std::copy(tail.begin(), tail.end(), pcm.begin() + 5 * kRate);
+    SpeechSegmenter::Options options;
+    options.maxFrames = 500;
+    SpeechSegmenter seg(options);
+    const auto found = stretches(seg, pcm);
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_LT(found[0].endSample, std::size_t(20 * kRate)) << "the noise held the stretch open";
+    EXPECT_GT(found[1].endSample, std::size_t(21.2 * kRate));
+    EXPECT_GE(found[1].samples, std::size_t(1.2 * kRate));
+    EXPECT_LT(found[1].samples, std::size_t(2.5 * kRate)) << "the word's stretch holds the word, not the noise";
+}
+
 TEST(Segmenter, ResetForgetsAStretchInProgress) {
     SpeechSegmenter seg;
     const Pcm w = word(-10, 1.0);

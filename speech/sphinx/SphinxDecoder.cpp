@@ -359,7 +359,8 @@ struct SphinxDecoder::Impl {
     }
 
     // With the loop search's result current: how far the phrase's worst
-    // word falls behind the loop's phones over the same frames.
+    // word falls behind the loop's phones over the same frames. Notes the
+    // loop's own score per frame over the words in the report, for tuning.
     int worstWordMargin(UtteranceReport& r) {
         // Acoustic score and frames of the loop's phones over each phrase word.
         std::vector<const Segment*> words;

@@ -59,10 +59,16 @@ public:
         // a deactivated engine drops what it hears.
         try {
             QObject* context = context_;
-            capture_.listen(engine_, [this, context](std::function<void()> feed) {
-                QMetaObject::invokeMethod(
-                    context, [this, feed = std::move(feed)] { feedTellingOfFailure(feed); }, Qt::QueuedConnection);
-            });
+            capture_.listen(
+                engine_,
+                [this, context](std::function<void()> feed) {
+                    QMetaObject::invokeMethod(
+                        context, [this, feed = std::move(feed)] { feedTellingOfFailure(feed); }, Qt::QueuedConnection);
+                },
+                [this, context](const std::string& reason) {
+                    QMetaObject::invokeMethod(
+                        context, [this, reason] { tellOfLostMicrophone(reason); }, Qt::QueuedConnection);
+                });
         } catch (const std::runtime_error& e) {
             engine_.Deactivate();
             throw RecognizerError(e.what());
@@ -83,6 +89,19 @@ private:
             told_ = true;
             QtDesktop().messageBox(std::string(kAppTitle) + " cannot hear commands: " + e.what());
         }
+    }
+
+    // The capture seeks the sound server again by itself; the user learns
+    // why commands go unheard meanwhile. One box at a time: a server that
+    // comes and goes would otherwise stack them.
+    void tellOfLostMicrophone(const std::string& reason)
+    {
+        if (tellingOfLoss_)
+            return;
+        tellingOfLoss_ = true;
+        QtDesktop().messageBox(std::string(kAppTitle) + " cannot hear commands: the microphone was lost (" + reason +
+                               "). Listening resumes as soon as it is back.");
+        tellingOfLoss_ = false;
     }
 
     void tellAboutUnheardPhrases()
@@ -108,6 +127,7 @@ private:
     PulseCapture capture_;
     bool telling_ = false;
     bool told_ = false;  // of a failure to hear, since the last activation
+    bool tellingOfLoss_ = false;
     QObject* context_ = new QObject;
 };
 

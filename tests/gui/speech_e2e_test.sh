@@ -68,6 +68,26 @@ expected="Time for a break
 Music please"
 [ "$(boxes)" = "$expected" ] || qm_fail "message boxes shown: \"$(boxes | tr '\n' '|')\", expected \"$(tr '\n' '|' <<<"$expected")\""
 
+# The sound server goes away while the program listens, as when the user's
+# sound service restarts, and comes back. The user is told, in a box on
+# top, and the program hears again without being started again.
+kill "$QM_PULSE_PID"
+heard 3
+case $(boxes | tail -n 1) in
+  "Quillmere Voice Command cannot hear commands: the microphone was lost ("*")."*) ;;
+  *) qm_fail "the box does not tell that the microphone was lost: \"$(boxes | tail -n 1)\"" ;;
+esac
+[ "$(qm_topmost)" = "$box" ] || qm_fail "the box opened under another window ($(qm_topmost) is on top of $box)"
+sleep 0.3 # let it paint
+qm_shot "$box" "$shots/speech-microphone-lost.png"
+close_box
+qm_start_pulse
+qm_wait 30 microphone_open || qm_fail "the program did not open the microphone again once the sound server was back"
+speak "open mail"
+heard 4
+[ "$(boxes | tail -n 1)" = "Mail is here" ] || qm_fail "after the sound server came back, \"open mail\" showed \"$(boxes | tail -n 1)\""
+close_box
+
 # The private folder where the engine keeps its work is swapped, while the
 # program listens, for a link to a folder that is not the engine's. Nothing
 # may be written through the link; the phrase is not heard, and the user is
@@ -78,7 +98,7 @@ elsewhere=$QM_TMP/elsewhere
 mkdir -p "$elsewhere"
 rm -rf "$scores" && ln -s "$elsewhere" "$scores" || qm_fail "could not swap $scores for a link"
 speak "open mail"
-heard 3
+heard 5
 told=$(boxes | tail -n 1)
 case $told in
   "Quillmere Voice Command cannot hear commands: "*"$scores"*) ;;
@@ -91,6 +111,6 @@ close_box
 [ -z "$(ls -A "$elsewhere")" ] || qm_fail "the engine wrote through the link: $(ls -A "$elsewhere" | head -n 3)"
 speak "play music"
 sleep 5 # a second box would come within this, as the first did
-[ "$(boxes | wc -l)" -eq 3 ] || qm_fail "the same failure was told again: $(boxes | tail -n 1)"
+[ "$(boxes | wc -l)" -eq 5 ] || qm_fail "the same failure was told again: $(boxes | tail -n 1)"
 qm_app_running || qm_fail "the program ended after the engine failed"
 qm_log "pass"

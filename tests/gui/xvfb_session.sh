@@ -115,6 +115,7 @@ qm_start_pulse() {
   pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
     --load=module-native-protocol-unix --load='module-null-sink sink_name=vsink' \
     --log-target=file:"$QM_TMP/pulse.log" >/dev/null 2>&1 &
+  QM_PULSE_PID=$!
   QM_PIDS+=($!)
   qm_wait 20 eval 'pactl info >/dev/null 2>&1' || qm_fail "PulseAudio did not start: $(tail -n 3 "$QM_TMP/pulse.log" 2>/dev/null)"
   # The program's microphone is what the null sink plays.

@@ -98,6 +98,10 @@ int main(int argc, char** argv) {
             options.usualMargin.of = std::stoul(val);
         } else if (opt == "-X") {
             options.usualMargin.strictest = std::stoi(val);
+        } else if (opt == "-G") {
+            options.faintSpeechDb = std::stod(val);
+        } else if (opt == "-H") {
+            options.faintEndSilenceMs = std::stoi(val);
         } else if (opt == "-i") {
             options.minInnerFramesPerPhone = std::stod(val);
         } else if (opt == "-o" && val.find('=') != std::string::npos) {

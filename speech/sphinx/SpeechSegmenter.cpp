@@ -22,9 +22,10 @@ double levelDb(const std::int16_t* s, std::size_t n) {
 // after digital silence) is learnt within a second or two; within speech
 // 1 dB a second, so that a long stretch of talk does not become the floor.
 // A stretch longer than any the decoder keeps is no phrase: there the floor
-// rises at the outside rate, or a noise that sets in at once (a fan
-// switched on) would hold one stretch open, and the program deaf, until
-// the floor caught up half a minute later.
+// is at least the quietest frame of the last phrase-length, and rises at
+// the outside rate, or a noise that sets in at once (a fan switched on)
+// would hold one stretch open, and the program deaf, until the floor
+// caught up half a minute later.
 constexpr double kFloorRisePerFrame = 0.1;
 constexpr double kFloorRiseInSpeech = 0.01;
 // Outside speech, a floor below the onset floor (after digital silence)
@@ -87,6 +88,7 @@ void SpeechSegmenter::reset() {
     quietLead_ = 0;
     loudRun_ = 0;
     quietRun_ = 0;
+    quietest_.clear();
 }
 
 SpeechSegmenter::Event SpeechSegmenter::frame() {
@@ -105,6 +107,12 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
     else if (inSpeech_ && frames_ < options_.maxFrames) floorDb_ += kFloorRiseInSpeech;
     else floorDb_ += floorDb_ < kMinOnsetFloorDb ? kFloorRiseFromSilence : kFloorRisePerFrame;
     floorDb_ = std::max(floorDb_, kMinFloorDb);
+    if (inSpeech_) {
+        while (!quietest_.empty() && quietest_.back().second >= db) quietest_.pop_back();
+        quietest_.emplace_back(frames_, db);
+        while (quietest_.front().first + options_.maxFrames <= frames_) quietest_.pop_front();
+        if (frames_ >= options_.maxFrames) floorDb_ = std::max(floorDb_, quietest_.front().second);
+    }
 
     Event event = Event::None;
     if (!inSpeech_) {
@@ -116,8 +124,10 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
             quietRun_ = 0;
             speech_.swap(history_);
             history_.clear();
+            quietest_.clear();
             frames_ = speech_.size() / kFrame;
             quietLead_ = speech_.size() - std::size_t(options_.onsetFrames) * kFrame;
+            loudestDb_ = db;
             quietBefore_ = std::max(0, sinceStretch_ - options_.onsetFrames);
             event = Event::Started;
         } else {
@@ -128,7 +138,9 @@ SpeechSegmenter::Event SpeechSegmenter::frame() {
     } else {
         if (++frames_ <= options_.maxFrames) speech_.insert(speech_.end(), pending_.begin(), pending_.end());
         quietRun_ = db > floor + options_.quietDb ? 0 : quietRun_ + 1;
-        if (quietRun_ >= options_.endSilenceFrames) {
+        loudestDb_ = std::max(loudestDb_, db);
+        const bool faint = loudestDb_ < floor + options_.faintDb;
+        if (quietRun_ >= std::max(options_.endSilenceFrames, faint ? options_.faintEndSilenceFrames : 0)) {
             inSpeech_ = false;
             closed_ = true;
             sinceStretch_ = quietRun_;

@@ -16,6 +16,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <utility>
 #include <vector>
 
 namespace qm::sphinx {
@@ -40,6 +42,11 @@ public:
         int onsetFrames = 4;        // loud frames in a row that open a stretch
         double onsetDb = 12.0;      // above the floor: loud
         double quietDb = 8.0;       // above the floor, within speech: still speech
+        // A stretch whose loudest frame is less than faintDb over the floor
+        // needs faintEndSilenceFrames of quiet to close (when longer than
+        // endSilenceFrames): the gaps between faint words sink into the floor.
+        double faintDb = 0;
+        int faintEndSilenceFrames = 0;
         // Audio kept of one stretch; a longer one is still followed to its
         // end, but only its length is known (frames()).
         std::size_t maxFrames = 6000;
@@ -87,6 +94,8 @@ public:
     std::size_t frames() const { return frames_; }
     void setMaxFrames(std::size_t frames) { options_.maxFrames = frames; }
     int endSilenceFrames() const { return options_.endSilenceFrames; }
+    // The quiet frames that closed the last stretch.
+    int closingQuiet() const { return inSpeech_ ? 0 : quietRun_; }
     // Quiet frames before the open (or last closed) stretch: since the last
     // stretch's speech ended, or kLongQuiet when nothing came before.
     static constexpr int kLongQuiet = 1 << 20;
@@ -124,6 +133,10 @@ private:
     std::size_t quietLead_ = 0;
     int loudRun_ = 0;
     int quietRun_ = 0;
+    double loudestDb_ = -200.0;  // of the open stretch
+    // The open stretch's frame levels that could still be the quietest of
+    // its last maxFrames frames, as (frame number, dB), rising in dB.
+    std::deque<std::pair<std::size_t, double>> quietest_;
 };
 
 // Brings a stretch to one level: its loudest 10 ms frame to loudestDb (dB

@@ -40,6 +40,11 @@ struct DecoderOptions {
     // Within speech, sound this far above the noise floor (dB) is still
     // speech: it does not count towards the silence that closes a stretch.
     double stillSpeechDb = 8;
+    // Faint speech, whose loudest 10 ms stand less than faintSpeechDb over
+    // the floor, needs faintEndSilenceMs of quiet to close (when longer
+    // than endSilenceMs).
+    double faintSpeechDb = 0;
+    int faintEndSilenceMs = 0;
 
     // A stretch of speech longer than the grammar's longest phrase at this
     // many frames per phone is not decoded at all.

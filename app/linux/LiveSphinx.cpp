@@ -96,6 +96,7 @@ private:
     // comes and goes would otherwise stack them.
     void tellOfLostMicrophone(const std::string& reason)
     {
+        engine_.abandon();
         if (tellingOfLoss_)
             return;
         tellingOfLoss_ = true;

@@ -743,6 +743,7 @@ void SphinxDecoder::process(const std::int16_t* pcm, std::size_t count) { impl_-
 void SphinxDecoder::finish() { impl_->finish(); }
 
 void SphinxDecoder::reset() { impl_->abandonUtterance(); }
+bool SphinxDecoder::inSpeech() const { return impl_->segmenter.inSpeech(); }
 std::uint64_t SphinxDecoder::samplesConsumed() const { return impl_->consumed; }
 
 }  // namespace qm::sphinx

@@ -225,6 +225,8 @@ public:
     void finish();
     // Forgets an utterance in progress without reporting it.
     void reset();
+    // An utterance is open: speech-started fired and nothing has ended it.
+    bool inSpeech() const;
 
     std::uint64_t samplesConsumed() const;
 

@@ -85,6 +85,12 @@ void SphinxRecognizer::finish() {
     if (active_) decoder_->finish();
 }
 
+void SphinxRecognizer::abandon() {
+    if (!decoder_ || !decoder_->inSpeech()) return;
+    decoder_->reset();
+    if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, std::string(), std::string(), 0);
+}
+
 const std::vector<std::string>& SphinxRecognizer::unheardPhrases() const {
     return decoder_ ? decoder_->unheardPhrases() : none_;
 }

@@ -31,6 +31,10 @@ public:
     void feed(const std::int16_t* pcm, std::size_t count);
     // End of the audio stream: an utterance still open is decided now.
     void finish();
+    // The audio stream broke off (the microphone was lost): an utterance
+    // still open is dropped, not judged on part of a phrase, and the empty
+    // phrase ends what its phrase-started began.
+    void abandon();
 
     bool active() const { return active_; }
     // From the last GrammarFromFile(): phrases that cannot be heard because a

@@ -1,6 +1,7 @@
-// Speech that the PocketSphinx engine refuses, heard through the main
-// window: phrase-started shows the indicator, and the refusal hides it
-// again without running anything.
+// Speech that the PocketSphinx engine refuses, or never hears to its end,
+// heard through the main window: phrase-started shows the indicator, and
+// the refusal (or the lost microphone) hides it again without running
+// anything.
 #include "Form1.h"
 #include "ScriptedProgram.h"
 #include "SpeechClips.h"
@@ -43,8 +44,18 @@ TEST(RefusedSpeech, LeavesTheIndicatorHiddenOnThePocketSphinxEngine) {
         EXPECT_TRUE(player.codes.empty()) << other;
         EXPECT_EQ(set.form1().List1.ListIndex(), -1) << other;
     }
+    // The microphone is lost halfway through a phrase: what was heard of it
+    // runs nothing, and the indicator goes.
+    const auto phrase = clips.say("play music");
+    std::size_t at = 0;
+    for (; at + 1600 <= phrase.size() && !indicator.Visible(); at += 1600) sr.feed(phrase.data() + at, 1600);
+    sr.feed(phrase.data() + at, 3200);  // "play" and no more
+    EXPECT_TRUE(indicator.Visible()) << "the engine heard speech start";
+    sr.abandon();
+    EXPECT_FALSE(indicator.Visible());
+    EXPECT_TRUE(player.codes.empty());
     // The engine still hears its phrases afterwards.
-    EXPECT_TRUE(hear(clips.say("play music")));
+    EXPECT_TRUE(hear(phrase));
     EXPECT_FALSE(indicator.Visible());
     EXPECT_EQ(player.codes, std::vector<int32_t>{40045});
 }

@@ -49,14 +49,10 @@ void SphinxRecognizer::GrammarFromFile(const std::string& path) {
                 if (events_.PhraseStart) events_.PhraseStart(0, 0);
             });
             decoder_->onUtterance([](const sphinx::UtteranceReport& r) { logUtterance(r); });
-            decoder_->onPhraseAccepted([this](std::size_t, const std::string& phrase) {
-                if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, phrase, std::string(), 0);
-            });
+            decoder_->onPhraseAccepted([this](std::size_t, const std::string& phrase) { finishPhrase(phrase); });
             // Speech that is not a phrase still ends what phrase-started
             // began: the empty phrase hides the indicator and runs nothing.
-            decoder_->onPhraseRefused([this] {
-                if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, std::string(), std::string(), 0);
-            });
+            decoder_->onPhraseRefused([this] { finishPhrase(std::string()); });
         }
         loaded_ = false;
         decoder_->setPhrases(phrases);
@@ -88,7 +84,11 @@ void SphinxRecognizer::finish() {
 void SphinxRecognizer::abandon() {
     if (!decoder_ || !decoder_->inSpeech()) return;
     decoder_->reset();
-    if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, std::string(), std::string(), 0);
+    finishPhrase(std::string());
+}
+
+void SphinxRecognizer::finishPhrase(const std::string& phrase) {
+    if (events_.PhraseFinish) events_.PhraseFinish(0, 0, 0, 0, 0, phrase, std::string(), 0);
 }
 
 const std::vector<std::string>& SphinxRecognizer::unheardPhrases() const {

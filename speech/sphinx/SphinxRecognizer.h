@@ -47,6 +47,9 @@ public:
     std::uint64_t samplesConsumed() const;
 
 private:
+    // Phrase-finished with the phrase heard; the empty one when none was.
+    void finishPhrase(const std::string& phrase);
+
     std::string modelDir_;
     std::unique_ptr<sphinx::SphinxDecoder> decoder_;
     bool loaded_ = false;

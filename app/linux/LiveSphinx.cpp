@@ -1,5 +1,6 @@
 #include "LiveRecognizer.h"
 
+#include "LostMicrophone.h"
 #include "QtDesktop.h"
 #include "UnheardPhrases.h"
 
@@ -100,8 +101,7 @@ private:
         if (tellingOfLoss_)
             return;
         tellingOfLoss_ = true;
-        QtDesktop().messageBox(std::string(kAppTitle) + " cannot hear commands: the microphone was lost (" + reason +
-                               "). Listening resumes as soon as it is back.");
+        QtDesktop().messageBox(LostMicrophoneMessage(reason));
         tellingOfLoss_ = false;
     }
 

@@ -8,6 +8,7 @@
 #include "SpeechEngine.h"
 
 #include "EventLog.h"
+#include "LostMicrophone.h"
 #include "UnheardPhrases.h"
 #include "Win32Desktop.h"
 
@@ -33,6 +34,7 @@ namespace {
 constexpr UINT kAudioWaiting = WM_APP + 1; // buffers wait in the queue
 constexpr UINT kEventWaiting = WM_APP + 2; // a decoder event waits
 constexpr UINT kTellUnheard = WM_APP + 3;  // a load left phrases out
+constexpr UINT kMicrophoneLost = WM_APP + 4; // the recording device went away
 constexpr const char* kWindowClass = "QuillmereBuiltinEngine";
 // Audio beyond this waits while the UI thread is busy (a reload, a dialog
 // opening) is dropped from its old end: 5 s.
@@ -95,7 +97,8 @@ public:
         // The microphone opens with the first activation and stays open; a
         // deactivated engine drops what it hears.
         try {
-            capture_.start([this](std::vector<std::int16_t> buffer) { queueAudio(std::move(buffer)); });
+            capture_.start([this](std::vector<std::int16_t> buffer) { queueAudio(std::move(buffer)); },
+                           [this](const std::string& reason) { queueLoss(reason); });
         } catch (const std::runtime_error& e) {
             engine_.Deactivate();
             throw RecognizerError(e.what());
@@ -122,6 +125,15 @@ private:
                 audio_.pop_front();
         }
         PostMessageA(window_, kAudioWaiting, 0, 0);
+    }
+
+    void queueLoss(const std::string& reason)
+    {
+        {
+            std::lock_guard<std::mutex> lock(audioLock_);
+            lostReason_ = reason;
+        }
+        PostMessageA(window_, kMicrophoneLost, 0, 0);
     }
 
     // UI thread from here on.
@@ -173,6 +185,26 @@ private:
         Win32Desktop().messageBox(unheardText_);
     }
 
+    // The capture seeks the device again by itself; the user learns why
+    // commands go unheard meanwhile. Part of a phrase heard before the loss
+    // runs nothing. One box at a time: a device that comes and goes would
+    // otherwise stack them.
+    void tellOfLostMicrophone()
+    {
+        std::string reason;
+        {
+            std::lock_guard<std::mutex> lock(audioLock_);
+            reason = lostReason_;
+        }
+        engine_.abandon();
+        logEvent("the microphone was lost: " + reason);
+        if (tellingOfLoss_)
+            return;
+        tellingOfLoss_ = true;
+        Win32Desktop().messageBox(LostMicrophoneMessage(reason));
+        tellingOfLoss_ = false;
+    }
+
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     {
         auto* self = reinterpret_cast<BuiltinEngine*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
@@ -186,6 +218,9 @@ private:
                 return 0;
             case kTellUnheard:
                 self->tellUnheard();
+                return 0;
+            case kMicrophoneLost:
+                self->tellOfLostMicrophone();
                 return 0;
             default:
                 break;
@@ -202,6 +237,8 @@ private:
     std::deque<Heard> events_queue_;
     bool telling_ = false;
     std::string unheardText_;
+    std::string lostReason_; // guarded by audioLock_
+    bool tellingOfLoss_ = false;
 };
 
 } // namespace

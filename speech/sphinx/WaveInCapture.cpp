@@ -1,7 +1,5 @@
 #include "speech/sphinx/WaveInCapture.h"
 
-#include "speech/sphinx/SphinxRecognizer.h"
-
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -19,6 +17,15 @@ constexpr DWORD kRate = 16000;
 // them to ride out a busy moment of the program (a third of a second).
 constexpr std::size_t kSamples = 480;  // 30 ms per buffer
 constexpr std::size_t kBuffers = 12;   // the device fills some while we read another
+// A device that works hands back a buffer every 30 ms, silence included. One
+// that has done so and then hands back none for 2 s (ten waits of 200 ms) is
+// gone, whether or not the driver said so: some just stop. Before its first
+// buffer a device gets longer: under Wine the first one came 3 to 4 s after
+// the device was opened. One that sends nothing for 10 s is opened again,
+// without a word: it may have been opened just as the sound service went.
+constexpr int kWaitMs = 200;
+constexpr int kEmptyWaitsWhenGone = 10;
+constexpr int kEmptyWaitsBeforeFirst = 50;
 
 std::string waveInError(MMRESULT code) {
     char text[MAXERRORLENGTH] = {};
@@ -90,32 +97,58 @@ WaveInCapture::WaveInCapture() = default;
 
 WaveInCapture::~WaveInCapture() { stop(); }
 
-void WaveInCapture::start(Sink sink) {
+void WaveInCapture::start(Sink sink, Lost lost) {
     stop();
     device_ = std::make_unique<Device>();
     stopping_ = false;
-    thread_ = std::thread([this, sink = std::move(sink)] {
-        Device& d = *device_;
+    thread_ = std::thread([this, sink = std::move(sink), lost = std::move(lost)] {
         std::size_t next = 0;  // the driver returns buffers in the order they were added
+        int emptyWaits = 0;
+        bool delivering = false;  // this device has handed back a buffer
         while (!stopping_) {
-            WaitForSingleObject(d.filled, 200);
-            while (!stopping_ && (d.headers[next].dwFlags & WHDR_DONE)) {
+            Device& d = *device_;
+            WaitForSingleObject(d.filled, kWaitMs);
+            MMRESULT requeued = MMSYSERR_NOERROR;
+            bool got = false;
+            while (!stopping_ && requeued == MMSYSERR_NOERROR && (d.headers[next].dwFlags & WHDR_DONE)) {
                 WAVEHDR& h = d.headers[next];
-                const std::size_t got = h.dwBytesRecorded / sizeof(std::int16_t);
-                if (got > 0) sink(std::vector<std::int16_t>(d.data[next].begin(), d.data[next].begin() + got));
+                const std::size_t samples = h.dwBytesRecorded / sizeof(std::int16_t);
+                if (samples > 0) sink(std::vector<std::int16_t>(d.data[next].begin(), d.data[next].begin() + samples));
                 h.dwFlags &= ~static_cast<DWORD>(WHDR_DONE);
                 h.dwBytesRecorded = 0;
-                waveInAddBuffer(d.in, &h, sizeof h);
+                requeued = waveInAddBuffer(d.in, &h, sizeof h);
                 next = (next + 1) % kBuffers;
+                got = true;
             }
+            delivering = delivering || got;
+            emptyWaits = got ? 0 : emptyWaits + 1;
+            const bool gone = requeued != MMSYSERR_NOERROR || (delivering && emptyWaits >= kEmptyWaitsWhenGone);
+            const bool silent = !delivering && emptyWaits >= kEmptyWaitsBeforeFirst;
+            if (stopping_ || (!gone && !silent)) continue;
+            if (gone && lost)
+                lost(requeued != MMSYSERR_NOERROR ? waveInError(requeued)
+                                                  : std::string("the recording device stopped sending sound"));
+            reopen();
+            next = 0;
+            emptyWaits = 0;
+            delivering = false;
         }
     });
 }
 
-void WaveInCapture::listen(SphinxRecognizer& recognizer, Post post) {
-    start([&recognizer, post = std::move(post)](std::vector<std::int16_t> buf) {
-        post([&recognizer, buf = std::move(buf)] { recognizer.feed(buf.data(), buf.size()); });
-    });
+// On the worker thread, which alone uses the device while it runs.
+void WaveInCapture::reopen() {
+    device_.reset();
+    while (!stopping_) {
+        for (int i = 0; i < 10 && !stopping_; ++i) Sleep(100);
+        if (stopping_) break;
+        try {
+            device_ = std::make_unique<Device>();
+            return;
+        } catch (const std::runtime_error&) {
+            // Not back yet.
+        }
+    }
 }
 
 void WaveInCapture::stop() {

@@ -1,10 +1,11 @@
 // Microphone capture through waveIn (winmm): the default recording device,
-// 16 kHz mono 16-bit, read on a worker thread in 100 ms buffers.
+// 16 kHz mono 16-bit, read on a worker thread in 30 ms buffers. When the
+// device goes away (unplugged, or the sound service restarted), it is opened
+// again every second until it is back.
 //
-// Decoding stays on the UI thread: listen() hands each buffer to the
-// caller's post() and feeds the recognizer from there, so recognizer events
-// reach the UI thread without locks and can never overlap a grammar reload
-// (which also runs on that thread).
+// Decoding stays with the caller: the sink only hands each buffer on, so
+// that recognizer events reach the UI thread without locks and can never
+// overlap a grammar reload (which also runs on that thread).
 #pragma once
 
 #include <atomic>
@@ -17,12 +18,10 @@
 
 namespace qm {
 
-class SphinxRecognizer;
-
 class WaveInCapture {
 public:
     using Sink = std::function<void(std::vector<std::int16_t>)>;
-    using Post = std::function<void(std::function<void()>)>;
+    using Lost = std::function<void(const std::string& reason)>;
 
     WaveInCapture();
     ~WaveInCapture();  // stops
@@ -31,17 +30,16 @@ public:
 
     // Opens the default recording device (throws std::runtime_error with
     // the system's reason when it cannot) and calls sink with every buffer,
-    // on the worker thread, until stop().
-    void start(Sink sink);
-
-    // start() wired to a recognizer: each buffer travels through post() to
-    // the thread that owns the recognizer and is fed there.
-    void listen(SphinxRecognizer& recognizer, Post post);
+    // on the worker thread, until stop(). Each time the device goes away,
+    // lost() is called once, on the worker thread, before it is sought again.
+    void start(Sink sink, Lost lost = {});
 
     void stop();
     bool running() const { return thread_.joinable(); }
 
 private:
+    void reopen();
+
     struct Device;
     std::unique_ptr<Device> device_;
     std::atomic<bool> stopping_{false};

@@ -98,6 +98,36 @@ void hearsCommands(const Args& a)
     CloseHandle(process);
 }
 
+// The sound server goes away under the listening program: it says so in a
+// box in front, and once the server is back it hears again by itself.
+void microphoneLost(const Args& a)
+{
+    PlayerWindow player;
+    removeStore();
+    writeStore(canonicalStore({{"next track", "String holder", "Next Track"}}));
+    Program p(a.program, "--verbose");
+    p.shown(kMain, 120000);
+    say(a, "next-track");
+    require(waitUntil([&] { return !player.codes().empty(); }, 20000, &p), "the player got no command before the loss");
+
+    say(a, "lose-microphone");
+    HWND box = nullptr;
+    require(waitUntil([&] { return (box = p.openBox()) != nullptr; }, 20000), "no message box when the microphone went");
+    const std::string told = Program::boxText(box);
+    check(told.find("Quillmere Voice Command cannot hear commands: the microphone was lost (") == 0,
+          "the box says: " + told);
+    check(told.find("Listening resumes as soon as it is back.") != std::string::npos, "the box says: " + told);
+    p.checkInFront(box, "the box about the lost microphone");
+    p.answerBoxes();
+
+    say(a, "restore-microphone");
+    say(a, "next-track");
+    check(waitUntil([&] { return player.codes().size() >= 2; }, 20000, &p),
+          "\"next track\" was not heard once the microphone was back");
+    check(player.codes() == std::vector<unsigned>{40048, 40048},
+          "the player got " + std::to_string(player.codes().size()) + " commands; want 40048 twice");
+}
+
 // Asked for SAPI 5 where none is installed (Wine has none), the program says
 // so when it starts, and its windows work on.
 void sapiMissing(const Args& a)
@@ -160,6 +190,7 @@ const std::map<std::string, void (*)(const Args&)> kCases = {
     {"startup-time", startupTime},
     {"about-picture", aboutPicture},
     {"hears-commands", hearsCommands},
+    {"microphone-lost", microphoneLost},
     {"sapi-missing", sapiMissing},
 };
 

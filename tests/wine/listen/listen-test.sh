@@ -21,18 +21,26 @@ cleanup() {
 trap cleanup EXIT
 die() { echo "listen-test: $*" >&2; exit 1; }
 
-# --- The room: a PulseAudio server of this test alone.
+# --- The room: a PulseAudio server of this test alone. The mic-lost case
+# stops it and starts it again under the program.
 export XDG_RUNTIME_DIR="$work/run" PULSE_RUNTIME_PATH="$work/run/pulse"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
-    --load="module-native-protocol-unix socket=$work/pulse.sock auth-anonymous=1" \
-    --load="module-null-sink sink_name=qm_room" \
-    --log-target=file:"$work/pulse.log" >/dev/null 2>&1 &
-pulse_pid=$!
 export PULSE_SERVER="unix:$work/pulse.sock"
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.2; done
-pactl info >/dev/null 2>&1 || die "PulseAudio did not start: $(tail -n 3 "$work/pulse.log")"
-pactl set-default-sink qm_room && pactl set-default-source qm_room.monitor || die "cannot make the null sink the default"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+start_room() {
+    pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+        --load="module-native-protocol-unix socket=$work/pulse.sock auth-anonymous=1" \
+        --load="module-null-sink sink_name=qm_room" \
+        --log-target=file:"$work/pulse.log" >/dev/null 2>&1 &
+    pulse_pid=$!
+    for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.2; done
+    pactl info >/dev/null 2>&1 || die "PulseAudio did not start: $(tail -n 3 "$work/pulse.log")"
+    pactl set-default-sink qm_room && pactl set-default-source qm_room.monitor || die "cannot make the null sink the default"
+}
+stop_room() {
+    kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
+    pulse_pid=""
+}
+start_room
 
 # --- What is said.
 say en-us 150 "next track" "$work/next-track.wav"
@@ -53,7 +61,20 @@ while kill -0 "$driver_pid" 2>/dev/null; do
         [ -e "$request" ] || continue
         name=$(basename "$request" .say)
         rm -f "$request"
-        paplay --device=qm_room "$work/$name.wav" || echo "listen-test: paplay failed for $name" >&2
+        case $name in
+        lose-microphone) stop_room ;;
+        restore-microphone)
+            start_room
+            # Back once the program records from the new server again.
+            for _ in $(seq 150); do
+                [ -n "$(pactl list short source-outputs 2>/dev/null)" ] && break
+                sleep 0.2
+            done
+            [ -n "$(pactl list short source-outputs 2>/dev/null)" ] ||
+                echo "listen-test: the program did not open the microphone again within 30 s" >&2
+            ;;
+        *) paplay --device=qm_room "$work/$name.wav" || echo "listen-test: paplay failed for $name" >&2 ;;
+        esac
         touch "$work/shared/$name.said"
     done
     sleep 0.1

@@ -120,10 +120,16 @@ void microphoneLost(const Args& a)
     p.checkInFront(box, "the box about the lost microphone");
     p.answerBoxes();
 
+    // Under Wine a device's first buffer comes seconds after it is opened,
+    // and the program cannot hear what was said before that: a user whose
+    // first command went unheard says it again, and so does this test.
     say(a, "restore-microphone");
-    say(a, "next-track");
-    check(waitUntil([&] { return player.codes().size() >= 2; }, 20000, &p),
-          "\"next track\" was not heard once the microphone was back");
+    bool heard = false;
+    for (int attempt = 0; attempt < 3 && !heard; ++attempt) {
+        say(a, "next-track");
+        heard = waitUntil([&] { return player.codes().size() >= 2; }, 10000, &p);
+    }
+    check(heard, "\"next track\" was not heard once the microphone was back (said three times)");
     check(player.codes() == std::vector<unsigned>{40048, 40048},
           "the player got " + std::to_string(player.codes().size()) + " commands; want 40048 twice");
 }

@@ -15,7 +15,7 @@ set +e
 work=$(mktemp -d "${TMPDIR:-/tmp}/qm-listen.XXXXXX")
 pulse_pid=""
 cleanup() {
-    [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
+    stop_room
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -37,7 +37,7 @@ start_room() {
     pactl set-default-sink qm_room && pactl set-default-source qm_room.monitor || die "cannot make the null sink the default"
 }
 stop_room() {
-    kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
+    [ -n "$pulse_pid" ] && kill "$pulse_pid" 2>/dev/null && wait "$pulse_pid" 2>/dev/null
     pulse_pid=""
 }
 start_room
